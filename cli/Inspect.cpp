@@ -1,0 +1,2 @@
+// placeholder, replaced below
+namespace {}
