@@ -122,7 +122,7 @@ private:
     // recording why `what` could not be read.
     const uint8_t* Take(size_t n, const char* what);
     int ReadLength(uint64_t& length, bool& wide);
-    int ReadClassReference(uint32_t index, std::string* className, uint16_t* schema);
+    int ReadClassReference(uint32_t index, size_t at, std::string* className, uint16_t* schema);
     int ReadNewClass(std::string* className, uint16_t* schema);
     int NextMapIndex(uint32_t& index);
 

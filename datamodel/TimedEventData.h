@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string>
 
-enum EventCode {
+// Fixed underlying type: a code stored by a newer board or program survives a
+// read and write unchanged even when this table has no text for it.
+enum EventCode : int32_t {
     EC_INVALID,
     EC_GATE_SELECTION,
     EC_RECORD,
