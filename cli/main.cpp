@@ -1,1 +1,12 @@
-int main() { return 0; }
+// tarvolin: the headless command-line tool.
+#include "Commands.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return cli::Run(args, std::cout, std::cerr);
+}

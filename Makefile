@@ -1,0 +1,46 @@
+# Every target sets up what is missing first, so each works on a fresh machine.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?=
+
+.PHONY: all bootstrap configure build run test test-asan bench fuzz format clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	scripts/run-demo $(BUILD)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan: bootstrap
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVOLIN_SANITIZE=ON -DTARVOLIN_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	scripts/run-benchmarks $(BUILD)
+
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLIN_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+format: bootstrap
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,69 @@
+#include "Commands.h"
+
+#include "Inspector.h"
+#include "MessageService.h"
+#include "SampleConfig.h"
+
+namespace cli {
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+void Usage(std::ostream& err)
+{
+    err << "usage: tarvolin inspect FILE          print a Tarvolin file readably\n"
+           "       tarvolin sample-config FILE    write a sample board configuration (.cnfg)\n";
+}
+
+// Library messages (an over-long INI line, say) go to standard error as one
+// line each instead of waiting for a click that no one can give.
+class CStreamSink : public IMessageSink {
+public:
+    explicit CStreamSink(std::ostream& err) : m_err(err) {}
+    int Show(const std::string& text, const std::string& caption, MessageIcon,
+             MessageButtons buttons) override
+    {
+        m_err << (caption.empty() ? "" : caption + " ") << text << "\n";
+        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? IDYES
+                                                                                           : IDOK;
+    }
+
+private:
+    std::ostream& m_err;
+};
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.empty() || args[0] == "-h" || args[0] == "--help") {
+        Usage(args.empty() ? err : out);
+        return args.empty() ? kUsage : kOk;
+    }
+    CStreamSink sink(err);
+    IMessageSink* previous = CMessageService::SetSink(&sink);
+    int result = kUsage;
+    std::string error;
+    const std::string& command = args[0];
+    if ((command == "inspect" || command == "sample-config") && args.size() != 2) {
+        Usage(err);
+    } else if (command == "inspect") {
+        result = InspectFile(args[1], out, error) ? kOk : kFailed;
+    } else if (command == "sample-config") {
+        result = WriteSampleConfig(args[1], error) ? kOk : kFailed;
+        if (result == kOk)
+            out << "wrote " << args[1] << "\n";
+    } else {
+        err << "tarvolin: unknown command \"" << command << "\"\n";
+        Usage(err);
+    }
+    if (result == kFailed)
+        err << "tarvolin: " << error << "\n";
+    CMessageService::SetSink(previous);
+    return result;
+}
+
+} // namespace cli

@@ -1,2 +1,0 @@
-// placeholder, replaced below
-namespace {}

@@ -1,0 +1,240 @@
+#include "Inspector.h"
+
+#include "Archive.h"
+#include "BaseConfigDataIo.h"
+#include "ByteOrder.h"
+#include "ConfigFile.h"
+#include "GenIniFileReader.h"
+#include "MessageService.h"
+#include "ProgramKind.h"
+#include "QuillonIniConfig.h"
+#include "RecordPrinter.h"
+#include "SettingsInspector.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace cli {
+
+namespace {
+
+using printer::Number;
+
+constexpr int32_t kConfigTag = 30721;
+constexpr int32_t kDataFileTag = 16897;
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool HasExtension(const std::string& path, const std::string& extension)
+{
+    return Lower(std::filesystem::path(path).extension().string()) == extension;
+}
+
+// Text a person could have typed: no NUL and few control characters.
+bool LooksLikeText(std::span<const uint8_t> bytes)
+{
+    size_t control = 0;
+    for (uint8_t b : bytes) {
+        if (b == 0)
+            return false;
+        if (b < 32 && b != '\n' && b != '\r' && b != '\t')
+            ++control;
+    }
+    return control * 100 <= bytes.size();
+}
+
+void PrintConfigFile(const CConfigFile& config, size_t size, std::ostream& out)
+{
+    out << "Configuration file (.cnfg), " << size << " bytes\n";
+    printer::PrintGates(out, config.GetGateParameters());
+    printer::PrintBoard(out, config.GetBoardParameters());
+    printer::PrintChannels(out, config.GetChannelParameters());
+    printer::PrintEvents(out, config.GetTimedEvent());
+}
+
+void PrintCompactRecord(const CBaseConfigDataIo& record, size_t size, std::ostream& out)
+{
+    out << "Compact configuration record, " << size << " bytes\n"
+        << "Board\n"
+        << "  PMT voltage:      " << record.GetPmtVoltage() << "\n"
+        << "  Ignitor current:  " << Number(record.GetIgnitorCurrent()) << "\n"
+        << "  Trigger level:    " << record.GetTriggerLevel() << "\n"
+        << "  Range:            " << record.GetRange() << "\n"
+        << "Gas flows and calibration coefficients A, B, C, D\n";
+    struct Gas {
+        const char* name;
+        float flow, a, b, c, d;
+    };
+    const Gas gases[] = {
+        {"H2", record.GetH2Flow(), record.GetH2CoefficientA(), record.GetH2CoefficientB(),
+         record.GetH2CoefficientC(), record.GetH2CoefficientD()},
+        {"Air 1", record.GetAir1Flow(), record.GetAir1CoefficientA(), record.GetAir1CoefficientB(),
+         record.GetAir1CoefficientC(), record.GetAir1CoefficientD()},
+        {"Air 2", record.GetAir2Flow(), record.GetAir2CoefficientA(), record.GetAir2CoefficientB(),
+         record.GetAir2CoefficientC(), record.GetAir2CoefficientD()},
+        {"Aux", record.GetAuxFlow(), record.GetAuxCoefficientA(), record.GetAuxCoefficientB(),
+         record.GetAuxCoefficientC(), record.GetAuxCoefficientD()},
+    };
+    for (const Gas& g : gases)
+        out << "  " << g.name << " flow: " << Number(g.flow) << "; coefficients " << Number(g.a)
+            << ", " << Number(g.b) << ", " << Number(g.c) << ", " << Number(g.d) << "\n";
+
+    out << "Channels\n";
+    for (int i = 0; i < CBaseConfigDataIo::kChannels; ++i) {
+        const CBaseChannelData& c = record.GetChannelData(i);
+        out << "  Channel " << i + 1 << ": zero value " << c.GetZeroValue() << ", interpolation "
+            << (c.GetInterpolation() == 1 ? "spline" : c.GetInterpolation() == 0 ? "linear" : "?")
+            << " (" << c.GetInterpolation() << "), scalar channel " << c.GetScalarChannel()
+            << ", gate index " << c.GetGateIndex() << "\n";
+    }
+
+    static const char* const kOperators[] = {"-", "+", "*", "/"};
+    out << "Gate modes: " << record.GetNumGateModes() << "\n";
+    for (int i = 0; i < record.GetNumGateModes(); ++i) {
+        const CFileGateModeData& g = record.GetGateModeData(i);
+        const short op = g.GetOperator();
+        std::string mode = CGateParameter::ModeOptionText(static_cast<GateMode>(g.GetMode()));
+        out << "  Gate mode " << i + 1 << ": " << (mode.empty() ? "?" : mode) << " (mode "
+            << g.GetMode() << ", type number " << g.GetTypeNumber() << "), window A "
+            << Number(g.GetStartA()) << " to " << Number(g.GetStopA()) << ", window B "
+            << Number(g.GetStartB()) << " to " << Number(g.GetStopB()) << ", operator "
+            << (op >= 0 && op < 4 ? std::string("\"") + kOperators[op] + "\""
+                                  : "code " + std::to_string(op))
+            << ", alpha " << Number(g.GetAlpha()) << ", square root "
+            << (g.GetSquareRoot() ? "ON" : "OFF") << "\n";
+    }
+
+    out << "Events: " << record.GetEventCount() << "\n";
+    for (int i = 0; i < record.GetEventCount(); ++i) {
+        const CBaseEventData* e = record.GetEvent(i);
+        std::string code = CTimedEventData::ToString(static_cast<EventCode>(e->GetEventCode()));
+        out << "  Event " << i + 1 << ": time " << Number(e->GetEventTime()) << ", "
+            << (code.empty() ? "unknown code " + std::to_string(e->GetEventCode()) : code)
+            << ", channel " << e->GetEventChannel() << ", value " << Number(e->GetEventValue())
+            << "\n";
+    }
+}
+
+// Both formats open with the same tag; the sizes tell them apart.
+int InspectTaggedFile(std::span<const uint8_t> bytes, std::ostream& out, std::string& error)
+{
+    CConfigFile config;
+    std::string message;
+    if (bytes.size() >= 404) {
+        const int32_t events = le::GetI32(&bytes[400]);
+        if (events >= 0 && bytes.size() == 404 + 32 * static_cast<uint64_t>(events) &&
+            config.Parse(bytes, message)) {
+            PrintConfigFile(config, bytes.size(), out);
+            return 1;
+        }
+    }
+    CBaseConfigDataIo record;
+    size_t used = 0;
+    if (record.Parse(bytes, used, message) && used == bytes.size()) {
+        PrintCompactRecord(record, bytes.size(), out);
+        return 1;
+    }
+    // Neither fits exactly: explain the damage in the terms of the likelier kind.
+    message.clear();
+    if (bytes.size() >= 400 && !config.Parse(bytes, message)) {
+        error = "damaged configuration file: " + message;
+    } else if (bytes.size() >= 400) {
+        error = "damaged configuration file: " +
+                std::to_string(bytes.size() - ConfigBlocks::SequenceSize(config.GetEventCount()) - 4) +
+                " bytes follow the last event";
+    } else {
+        error = "damaged configuration file: " + std::to_string(bytes.size()) +
+                " bytes is too short for a configuration (404 bytes at least) and does not hold a "
+                "whole compact configuration record";
+    }
+    return 0;
+}
+
+int InspectIniFile(const std::string& path, std::ostream& out, std::string& error)
+{
+    CGenIniFileReader reader;
+    if (reader.Load(path) != 0) {
+        error = "cannot read settings file: " + reader.GetMessage();
+        return 0;
+    }
+    const auto nodes = reader.GetNodes();
+    out << "INI settings file, " << reader.GetFileSize() << " bytes\n"
+        << "Entries: " << nodes.size() << "\n";
+    for (const CNodeElement& node : nodes)
+        out << "  " << node.GetKey() << " = " << node.GetValue() << "\n";
+
+    // The values as the program reads them, defaults for what is missing.
+    const bool analyzer = Lower(path).find("analyzer") != std::string::npos;
+    const ProgramKind kind = CProgramKind::Get();
+    CProgramKind::Set(analyzer ? ProgramKind::Analyzer : ProgramKind::Monitor);
+    CQuillonIniConfig::Reset();
+    class CQuiet : public IMessageSink {
+        int Show(const std::string&, const std::string&, MessageIcon, MessageButtons) override
+        {
+            return IDOK;
+        }
+    } quiet;
+    IMessageSink* previous = CMessageService::SetSink(&quiet); // warnings were shown above
+    CQuillonIniConfig::Initialize(path);
+    CMessageService::SetSink(previous);
+
+    out << (analyzer ? "Settings as the Analyzer reads them\n" : "Settings as the Monitor reads them\n")
+        << "  EnableDebugLog:            " << (CQuillonIniConfig::EnableDebugLog() ? 1 : 0) << "\n";
+    if (!analyzer)
+        out << "  BaudRate:                  " << CQuillonIniConfig::BaudRate() << "\n"
+            << "  PulseGraphMinX:            " << CQuillonIniConfig::PulseGraphMinX() << "\n"
+            << "  PulseGraphMaxX:            " << CQuillonIniConfig::PulseGraphMaxX() << "\n"
+            << "  PulseGraphMinY:            " << CQuillonIniConfig::PulseGraphMinY() << "\n"
+            << "  PulseGraphMaxY:            " << CQuillonIniConfig::PulseGraphMaxY() << "\n"
+            << "  EnablePulseLog:            " << CQuillonIniConfig::EnablePulseLog() << "\n"
+            << "  ZoomOutShortCutKey:        " << CQuillonIniConfig::ZoomOutShortCutKeyValue() << "\n"
+            << "  IsOnline:                  " << (CQuillonIniConfig::IsOnline() ? 1 : 0) << "\n"
+            << "  FrequencyCorrectionfactor: "
+            << Number(CQuillonIniConfig::FrequencyCorrectionfactor()) << "\n";
+    CProgramKind::Set(kind);
+    CQuillonIniConfig::Reset();
+    return 1;
+}
+
+} // namespace
+
+int InspectFile(const std::string& path, std::ostream& out, std::string& error)
+{
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!ReadFileBytes(path, bytes, reason, 64u * 1024u * 1024u)) {
+        error = "cannot read " + path + ": " + reason;
+        return 0;
+    }
+    error.clear();
+    int ok = 0;
+    if (bytes.empty()) {
+        error = "the file is empty";
+    } else if (HasExtension(path, ".ini") || (LooksLikeText(bytes) && !HasExtension(path, ".cfg") &&
+                                              !HasExtension(path, ".cnfg"))) {
+        ok = InspectIniFile(path, out, error);
+    } else if (bytes.size() >= 4 && le::GetI32(bytes.data()) == kConfigTag) {
+        ok = InspectTaggedFile(bytes, out, error);
+    } else if (bytes.size() >= 4 && le::GetI32(bytes.data()) == kDataFileTag) {
+        error = "this is a data file (.KLYN); this version of the tool does not read data files yet";
+    } else if (inspect::LooksLikeConnectionList(bytes)) {
+        ok = inspect::PrintConnectionList(bytes, out, error);
+    } else if (bytes.size() == 36 && le::GetI32(bytes.data()) == 1) {
+        ok = inspect::PrintLimitSettings(bytes, out, error);
+    } else if (!inspect::PrintDataSettings(bytes, out, reason)) {
+        error = "not a Tarvolin file: no configuration tag, and not one of the settings files (" +
+                reason + ")";
+    } else {
+        ok = 1;
+    }
+    if (!ok)
+        error = path + ": " + error;
+    return ok;
+}
+
+} // namespace cli
