@@ -1,0 +1,48 @@
+#pragma once
+// The one door of the instrument link that the programs use: start the link
+// (settings, port, status poller) and pass parameter reads and writes to the
+// board. All operations are static; each parameter operation blocks until
+// its exchange ends and returns 1 on success, 0 on failure.
+
+#include "BoardParameters.h"
+#include "ChannelParameters.h"
+#include "GateParameters.h"
+#include "HardwareStatus.h"
+#include "PulseData.h"
+#include "StatusPollar.h"
+#include "TimedEvent.h"
+
+class CCoreInterface {
+public:
+    CCoreInterface() = delete;
+
+    // Reads <config folder>/TarvolinMonitorIniSettings.ini, opens the port of
+    // the settings and starts the poller. A second call keeps the open port
+    // and starts no second thread. Always 0; a port that did not open shows
+    // as failing exchanges.
+    static int Initialize();
+    // Stops the poller (joining its thread) and closes the port, so that a
+    // program can end cleanly.
+    static void Cleanup();
+
+    // The poller's status record; the same pointer on every call.
+    static CHardwareStatus* GetSystemStatus();
+    // The latest pulse, deep-copied; an empty pulse before the first. Always 0.
+    static int GetPulseData(CPulseData& pulse);
+    // Where the poller's notifications go (UM_STATUS_UPDATE, UM_PULSE_DATA).
+    static void SetNotifier(CStatusPollar::Notifier notifier);
+
+    static int GetAllGates(CGateParameters& gates);
+    static int SetAllGates(const CGateParameters& gates);
+    static int GetBoardAndChannelParameters(CBoardParameters& board, CChannelParameters& channels);
+    static int SetBoardAndChannelParameters(const CBoardParameters& board,
+                                            const CChannelParameters& channels);
+    static int GetChannelParamZero(CChannelParameters& channels, int channel);
+    static int SetChannelParamZero(const CChannelParameters& channels, int channel);
+    static int GetTimedEvent(CTimedEvent& events);
+    static int SetTimedEvent(const CTimedEvent& events);
+    static int ClearTimedEvent();
+    static int ResetToReady();
+    static int ResetDefaults();
+    static int SaveTOEEPROM();
+};

@@ -1,0 +1,94 @@
+#pragma once
+// Request/response exchanges with the board over the serial port.
+//
+// Packet, the same in both directions (multi-byte fields big-endian):
+//   offset  size   content
+//        0     1   0x02, start byte
+//        1     2   total length L, start byte to LF (payload + 8)
+//        3     1   command code; a reply carries the request's code
+//        4   L-8   payload (may be empty; at most 1016 bytes)
+//      L-4     2   CRC-16/XMODEM of bytes 0..L-5, high byte first
+//      L-2     2   0x0D 0x0A
+//
+// Replies are checked in a fixed order (complete, size, CRC, start byte,
+// command code), and every failure leaves one debug-log line naming what
+// failed. One recursive lock serialises whole exchanges, so the status
+// poller and the user-interface thread share the port.
+
+#include "CommonUtils.h"
+#include "SerialPort.h"
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+enum KLYN_CMDS : uint8_t {
+    CMD_GET_STATUS_ERROR = 0x01,
+    CMD_GET_FIRMWARE_REVISION = 0x02,
+    CMD_GET_BOARD_REVISION = 0x03,
+    CMD_GET_OP_MODE = 0x04,
+    CMD_GET_CAL_TOTAL = 0x05,
+    CMD_GET_CH1_AUTOZERO = 0x06,
+    CMD_GET_CH2_AUTOZERO = 0x07,
+    CMD_RESET_PMT = 0x09,
+    CMD_ENABLE_REMOTE = 0x0A,
+    CMD_SET_ALL_GATES = 0x10,
+    CMD_GET_ALL_GATES = 0x11,
+    CMD_SET_BOARD_CHANNEL_PARAM = 0x12,
+    CMD_GET_BOARD_CHANNEL_PARAM = 0x13,
+    CMD_SET_CH1_ZERO = 0x14,
+    CMD_SET_CH2_ZERO = 0x15,
+    CMD_SET_TIMED_EVENT = 0x20,
+    CMD_GET_TIMED_EVENT = 0x21,
+    CMD_CLEAR_TIMED_EVENT = 0x22,
+    CMD_RESET_TO_READY = 0x30,
+    CMD_SET_DEFAULTS = 0x31,
+    CMD_GET_PULSE_DATA = 0x40,
+    CMD_SAVE_TO_EEPROM = 0x60,
+};
+
+class CHardwareBase : public CSerialPort {
+public:
+    static constexpr int kBufferSize = 1024;
+    static constexpr int kFrameSize = 8;
+    static constexpr int kMaxPayload = kBufferSize - kFrameSize;
+    static constexpr int kReceiveWindowMs = 500;
+    // A port that was lost is reopened at most this often while exchanges fail.
+    static constexpr std::chrono::milliseconds kReopenInterval{1000};
+
+    CHardwareBase() = default;
+    ~CHardwareBase() override = default;
+
+    // One exchange: 1 with the reply's payload in response, else 0 and
+    // response untouched. payload may be null when size is 0.
+    int SendReceive(KLYN_CMDS command, const unsigned char* payload, int size,
+                    KLYN_CMDS& responseCommand, CByteArray& response);
+
+    // The packet for command and payload (also used by tests and the simulator's checks).
+    static CByteArray BuildPacket(uint8_t command, const unsigned char* payload, int size);
+    // "prefix :: <hex>" with a trailing CR LF shown as CR and LF.
+    static std::string DumpText(const std::string& prefix, const uint8_t* bytes, size_t size);
+
+protected:
+    void LockHardware() { m_lock.lock(); }
+    void UnlockHardware() { m_lock.unlock(); }
+
+private:
+    int SendCommand(KLYN_CMDS command, const unsigned char* payload, int size);
+    int ReceivePacket(CByteArray& packet);
+    int ReceiveResponse();
+    // Reopens a lost port when the last try is long enough ago.
+    void TryReconnect();
+    int WriteToDebugToFile(const std::string& text);
+    void DumpPacket(const std::string& prefix, const CByteArray& bytes);
+    void DumpPacket(const std::string& prefix, const uint8_t* bytes, size_t size);
+
+    uint8_t m_sendBuffer[kBufferSize] = {};
+    CByteArray m_response;
+    int m_nExpectedLength = 0;
+    int m_nLastCommand = 0;
+    std::recursive_mutex m_lock;
+    std::chrono::steady_clock::time_point m_lastReopen{};
+    bool m_bLostLogged = false;
+};

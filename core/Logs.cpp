@@ -1,0 +1,145 @@
+#include "Logs.h"
+
+#include "FilePaths.h"
+#include "QuillonIniConfig.h"
+
+#include <chrono>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Timestamp(bool withMillis)
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[40];
+    size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    if (withMillis) {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            now.time_since_epoch()).count() % 1000;
+        std::snprintf(text + n, sizeof text - n, ".%03d", static_cast<int>(ms));
+    }
+    return text;
+}
+
+// Appends one line with a single write, so concurrent writers (threads or
+// processes) never interleave inside a line.
+bool AppendLine(int fd, const std::string& line)
+{
+    const char* p = line.data();
+    size_t left = line.size();
+    while (left > 0) {
+        const ssize_t w = ::write(fd, p, left);
+        if (w <= 0)
+            return false;
+        p += w;
+        left -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+int OpenForAppend(const std::string& path)
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+}
+
+std::string ProgramName()
+{
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("Tarvolin") : exe.stem().string();
+}
+
+struct DebugLogState {
+    std::mutex lock;
+    std::string path;
+    std::string openPath;
+    int fd = -1;
+    std::function<void(const std::string&)> sink;
+};
+
+DebugLogState& Debug()
+{
+    static DebugLogState state;
+    return state;
+}
+
+std::mutex g_runLogLock;
+std::string g_runLogPath;
+
+} // namespace
+
+void CDebugLog::Add(const std::string& text)
+{
+    DebugLogState& s = Debug();
+    std::lock_guard guard(s.lock);
+    if (s.sink)
+        s.sink(text);
+    if (!CQuillonIniConfig::EnableDebugLog())
+        return;
+    const std::string path =
+        s.path.empty() ? CFilePaths::GetLogPath() + "/TarvolinDebug.log" : s.path;
+    if (s.fd < 0 || path != s.openPath) {
+        if (s.fd >= 0)
+            ::close(s.fd);
+        s.fd = OpenForAppend(path);
+        s.openPath = path;
+    }
+    if (s.fd < 0)
+        return;
+    const long tid = static_cast<long>(::syscall(SYS_gettid));
+    AppendLine(s.fd, Timestamp(true) + " [" + std::to_string(tid) + "] " + text + "\n");
+}
+
+void CDebugLog::SetFilePath(const std::string& path)
+{
+    std::lock_guard guard(Debug().lock);
+    Debug().path = path;
+}
+
+std::string CDebugLog::GetFilePath()
+{
+    std::lock_guard guard(Debug().lock);
+    return Debug().path.empty() ? CFilePaths::GetLogPath() + "/TarvolinDebug.log" : Debug().path;
+}
+
+void CDebugLog::SetSink(std::function<void(const std::string&)> sink)
+{
+    std::lock_guard guard(Debug().lock);
+    Debug().sink = std::move(sink);
+}
+
+void CRunLog::AddEntry(const std::string& text)
+{
+    std::lock_guard guard(g_runLogLock);
+    const std::string path =
+        g_runLogPath.empty() ? CFilePaths::GetLogPath() + "/" + ProgramName() + ".log" : g_runLogPath;
+    // Opened per entry: clearing the run log truncates the file under us.
+    const int fd = OpenForAppend(path);
+    if (fd < 0)
+        return;
+    AppendLine(fd, Timestamp(false) + "  " + text + "\n");
+    ::close(fd);
+}
+
+std::string CRunLog::GetFilePath()
+{
+    std::lock_guard guard(g_runLogLock);
+    return g_runLogPath.empty() ? CFilePaths::GetLogPath() + "/" + ProgramName() + ".log"
+                                : g_runLogPath;
+}
+
+void CRunLog::SetFilePath(const std::string& path)
+{
+    std::lock_guard guard(g_runLogLock);
+    g_runLogPath = path;
+}

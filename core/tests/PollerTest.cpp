@@ -1,0 +1,167 @@
+// The status poller and the core interface against the board simulator.
+#include "BoardSimulator.h"
+#include "CoreInterface.h"
+#include "FilePaths.h"
+#include "Hardware.h"
+#include "LogCapture.h"
+#include "PortFixture.h"
+#include "QuillonIniConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+class TestHardware : public CHardware {
+public:
+    void Connect(int port)
+    {
+        Open(port, 57600, 8, 0, 0);
+        SetReceiveTimeout(kNormalTimeoutMs);
+    }
+};
+
+// The notifications in the order they came, with their arrival times.
+class Notifications {
+public:
+    void operator()(unsigned message)
+    {
+        std::lock_guard guard(m_lock);
+        m_messages.push_back({message, Clock::now()});
+        m_changed.notify_all();
+    }
+    bool WaitForStatusUpdates(size_t count, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock guard(m_lock);
+        return m_changed.wait_for(guard, timeout, [&] { return CountLocked(UM_STATUS_UPDATE) >= count; });
+    }
+    std::vector<std::pair<unsigned, Clock::time_point>> All()
+    {
+        std::lock_guard guard(m_lock);
+        return m_messages;
+    }
+
+private:
+    size_t CountLocked(unsigned message) const
+    {
+        size_t n = 0;
+        for (const auto& m : m_messages)
+            n += m.first == message;
+        return n;
+    }
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<std::pair<unsigned, Clock::time_point>> m_messages;
+};
+
+class PollerTest : public testing::Test {
+protected:
+    void StartBoard(CSimOptions options = {})
+    {
+        options.portsDir = m_ports.Dir();
+        options.port = 1;
+        m_sim = std::make_unique<CBoardSimulator>(options);
+        std::string error;
+        ASSERT_EQ(m_sim->Start(error), 1) << error;
+        m_hardware.Connect(1);
+    }
+
+    PortsFolder m_ports;
+    std::unique_ptr<CBoardSimulator> m_sim;
+    TestHardware m_hardware;
+    Notifications m_notes;
+};
+
+TEST_F(PollerTest, ASilentBoardGivesStatusUpdatesAboutEveryHalfSecondAndNoPulses)
+{
+    StartBoard();
+    CSimFaultRule silent;
+    silent.kind = SimFault::Silence;
+    m_sim->AddFault(silent);
+    CStatusPollar poller(m_hardware);
+    poller.SetNotifier(std::ref(m_notes));
+    poller.Start();
+    ASSERT_TRUE(m_notes.WaitForStatusUpdates(3, 10s));
+    poller.Stop();
+    const auto all = m_notes.All();
+    for (const auto& [message, when] : all)
+        EXPECT_EQ(message, UM_STATUS_UPDATE);
+    for (size_t i = 1; i < all.size(); ++i)
+        EXPECT_GE(all[i].second - all[i - 1].second, 450ms) << "each cycle waits out the window";
+    EXPECT_EQ(poller.GetStatus()->GetStatus(), 0);
+    CPulseData pulse;
+    poller.GetPulseData(pulse);
+    EXPECT_EQ(pulse, CPulseData()) << "no pulse before the first";
+}
+
+TEST_F(PollerTest, APulseOnEveryCycleGivesOnePulseNotificationBeforeEachStatusUpdate)
+{
+    CSimOptions options;
+    options.baud = 0;
+    StartBoard(options);
+    m_sim->SetStickyStatusBits(0x0100);
+    CStatusPollar poller(m_hardware);
+    poller.SetNotifier(std::ref(m_notes));
+    poller.Start();
+    ASSERT_TRUE(m_notes.WaitForStatusUpdates(5, 10s));
+    poller.Stop();
+    const auto all = m_notes.All();
+    ASSERT_GE(all.size(), 10u);
+    for (size_t i = 0; i + 1 < all.size(); i += 2) {
+        EXPECT_EQ(all[i].first, UM_PULSE_DATA) << i;
+        EXPECT_EQ(all[i + 1].first, UM_STATUS_UPDATE) << i;
+    }
+    EXPECT_EQ(poller.GetStatus()->GetFirmwareRevision(), "21");
+    EXPECT_EQ(poller.GetStatus()->GetBoardRevision(), "B3");
+    CPulseData pulse;
+    poller.GetPulseData(pulse);
+    EXPECT_EQ(pulse.GetDataCount(), 250);
+    // The poll period holds: about ten status requests a second, never more.
+    const auto span = all.back().second - all.front().second;
+    const size_t cycles = all.size() / 2;
+    EXPECT_GE(span, (cycles - 1) * 95ms);
+}
+
+TEST_F(PollerTest, TheCoreInterfaceStartsOneLinkAndStopsItCleanly)
+{
+    TempDir common;
+    ::setenv("TARVOLIN_COMMON_DATA", common.Path().c_str(), 1);
+    CFilePaths::SetInstrumentId("GC1");
+    CQuillonIniConfig::Reset();
+    CQuillonIniConfig::ComPort(1);
+    CSimOptions options;
+    options.baud = 0;
+    StartBoard(options);
+    m_hardware.Close();
+
+    LogCapture log;
+    CGateParameters gates;
+    CHardware::Instance()->Close();
+    EXPECT_EQ(CCoreInterface::GetAllGates(gates), 0) << "before Initialize the port is closed";
+    EXPECT_EQ(log.Count("SendCommand: Invalid Connection"), 1u);
+
+    CCoreInterface::SetNotifier(std::ref(m_notes));
+    EXPECT_EQ(CCoreInterface::Initialize(), 0);
+    EXPECT_EQ(CCoreInterface::Initialize(), 0);
+    ASSERT_TRUE(m_notes.WaitForStatusUpdates(3, 10s));
+    EXPECT_EQ(m_sim->GetRequestCount(CMD_GET_FIRMWARE_REVISION), 1u) << "one poller thread only";
+    EXPECT_EQ(CCoreInterface::GetSystemStatus(), CCoreInterface::GetSystemStatus());
+    EXPECT_EQ(CCoreInterface::GetAllGates(gates), 1);
+    EXPECT_EQ(CCoreInterface::ResetToReady(), 1);
+    EXPECT_EQ(m_sim->GetRequestCount(CMD_RESET_TO_READY), 1u);
+
+    CCoreInterface::Cleanup();
+    const uint64_t requests = m_sim->GetRequestCount();
+    EXPECT_FALSE(m_sim->WaitForRequests(requests + 1, 300ms)) << "the poller has stopped";
+    EXPECT_EQ(CCoreInterface::GetAllGates(gates), 0) << "the port is closed";
+    CCoreInterface::SetNotifier(nullptr);
+    ::unsetenv("TARVOLIN_COMMON_DATA");
+    CFilePaths::SetInstrumentId("");
+}
+
+} // namespace
