@@ -3,6 +3,7 @@
 #include "Inspector.h"
 #include "MessageService.h"
 #include "SampleConfig.h"
+#include "StatusCommand.h"
 
 namespace cli {
 
@@ -15,7 +16,10 @@ constexpr int kUsage = 2;
 void Usage(std::ostream& err)
 {
     err << "usage: tarvolin inspect FILE          print a Tarvolin file readably\n"
-           "       tarvolin sample-config FILE    write a sample board configuration (.cnfg)\n";
+           "       tarvolin sample-config FILE    write a sample board configuration (.cnfg)\n"
+           "       tarvolin status [--port N] [--baud B] [--watch [--count P] [--seconds S]]\n"
+           "                                      read an instrument's status and set-up;\n"
+           "                                      --watch follows its live pulses\n";
 }
 
 // Library messages (an over-long INI line, say) go to standard error as one
@@ -52,6 +56,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         Usage(err);
     } else if (command == "inspect") {
         result = InspectFile(args[1], out, error) ? kOk : kFailed;
+    } else if (command == "status") {
+        StatusOptions options;
+        if (!ParseStatusOptions({args.begin() + 1, args.end()}, options, error)) {
+            err << "tarvolin: " << error << "\n";
+            Usage(err);
+        } else {
+            result = RunStatus(options, out, error) ? kOk : kFailed;
+        }
     } else if (command == "sample-config") {
         result = WriteSampleConfig(args[1], error) ? kOk : kFailed;
         if (result == kOk)

@@ -1,0 +1,236 @@
+// The instrument link against the board simulator on a pseudo-terminal.
+//
+//  LinkThroughput  pulses per second fetched by the status poller from a board
+//                  paced at 57600 baud, against the limit the wire allows for
+//                  one status poll plus one 771-byte pulse per cycle; the CPU
+//                  the link spends (this process; the simulator runs apart).
+//  PollCycle       the poll period on an idle board against 100 ms.
+//  FaultRecovery   exchanges with each fault kind injected on every third
+//                  reply: how many failed, how many of those recovered on the
+//                  next exchange, and the longest exchange (nothing may hang).
+#include "BoardSimulator.h"
+#include "Hardware.h"
+#include "Logs.h"
+#include "StatusPollar.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+class BenchHardware : public CHardware {
+public:
+    bool Connect(int port)
+    {
+        Close();
+        const bool ok = Open(port, 57600, 8, 0, 0) != 0;
+        SetReceiveTimeout(kNormalTimeoutMs);
+        return ok;
+    }
+};
+
+std::string ScratchFolder()
+{
+    static std::string folder = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarvolin-bench-XXXXXX").string();
+        return std::string(mkdtemp(pattern.data()));
+    }();
+    return folder;
+}
+
+// The simulator as a process of its own, so that this process's CPU time is the link's.
+class SimProcess {
+public:
+    explicit SimProcess(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), TARVOLIN_BOARDSIM_PATH);
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ);
+        const std::string link = ScratchFolder() + "/ports/COM" + args[2];
+        for (int i = 0; i < 200 && !std::filesystem::exists(link); ++i)
+            std::this_thread::sleep_for(10ms);
+    }
+    ~SimProcess()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void Setup()
+{
+    setenv("TARVOLIN_COMMON_DATA", (ScratchFolder() + "/common").c_str(), 1);
+    setenv("TARVOLIN_PORTS_DIR", (ScratchFolder() + "/ports").c_str(), 1);
+}
+
+void BM_LinkThroughput(benchmark::State& state)
+{
+    Setup();
+    SimProcess sim({"--port", "11", "--baud", "57600", "--rate", "50", "--run", "--duration", "60"});
+    BenchHardware hardware;
+    if (!hardware.Connect(11)) {
+        state.SkipWithError("cannot open the simulator's port");
+        return;
+    }
+    std::atomic<long> pulses{0}, errors{0};
+    CDebugLog::SetSink([&](const std::string& line) {
+        if (line.rfind("ERROR", 0) == 0 || line.rfind("SendCommand", 0) == 0)
+            ++errors;
+    });
+    long lastIndex = -1, skipped = 0;
+    for (auto _ : state) {
+        CStatusPollar poller(hardware);
+        poller.SetNotifier([&](unsigned message) {
+            if (message == UM_PULSE_DATA)
+                ++pulses;
+        });
+        poller.Start();
+        std::this_thread::sleep_for(2s); // settle: the first cycles read the revisions
+        const long startPulses = pulses;
+        const double startCpu = CpuSeconds();
+        const auto start = Clock::now();
+        CPulseData pulse;
+        while (Clock::now() - start < 10s) {
+            std::this_thread::sleep_for(50ms);
+            poller.GetPulseData(pulse);
+            if (pulse.GetDataCount() != 250)
+                ++errors;
+            if (lastIndex >= 0 && pulse.GetPulseIndex() < lastIndex)
+                ++skipped;
+            lastIndex = pulse.GetPulseIndex();
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const double cpu = CpuSeconds() - startCpu;
+        poller.Stop();
+        const double rate = static_cast<double>(pulses - startPulses) / seconds;
+        // One cycle moves a status request (8 bytes) and reply (10), a pulse
+        // request (8) and its reply (771 + 8), one after the other.
+        const double limit = 57600.0 / 10.0 / (8 + 10 + 8 + 779);
+        state.counters["pulses_per_s"] = rate;
+        state.counters["wire_limit_per_s"] = limit;
+        state.counters["throughput_vs_limit"] = rate / limit;
+        state.counters["cpu_fraction_of_core"] = cpu / seconds;
+        state.counters["cpu_ms_per_pulse"] = 1000.0 * cpu / static_cast<double>(pulses - startPulses);
+        state.counters["cpu_at_7_per_s_vs_1pct"] = (cpu / static_cast<double>(pulses - startPulses) * 7.0) / 0.01;
+        state.counters["failed_exchanges"] = static_cast<double>(errors);
+        state.counters["index_went_back"] = static_cast<double>(skipped);
+    }
+    CDebugLog::SetSink(nullptr);
+}
+BENCHMARK(BM_LinkThroughput)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+void BM_PollCycle(benchmark::State& state)
+{
+    Setup();
+    SimProcess sim({"--port", "12", "--baud", "57600", "--duration", "60"});
+    BenchHardware hardware;
+    if (!hardware.Connect(12)) {
+        state.SkipWithError("cannot open the simulator's port");
+        return;
+    }
+    for (auto _ : state) {
+        std::atomic<long> updates{0};
+        Clock::time_point first{}, last{};
+        CStatusPollar poller(hardware);
+        poller.SetNotifier([&](unsigned message) {
+            if (message != UM_STATUS_UPDATE)
+                return;
+            const auto now = Clock::now();
+            if (updates++ == 0)
+                first = now;
+            last = now;
+        });
+        poller.Start();
+        std::this_thread::sleep_for(5s);
+        poller.Stop();
+        const double period = std::chrono::duration<double, std::milli>(last - first).count() /
+                              static_cast<double>(updates - 1);
+        state.counters["period_ms"] = period;
+        state.counters["period_vs_100ms"] = period / 100.0;
+    }
+}
+BENCHMARK(BM_PollCycle)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+void BM_FaultRecovery(benchmark::State& state)
+{
+    Setup();
+    const SimFault kind = static_cast<SimFault>(state.range(0));
+    static const char* const kNames[] = {"split", "garbage", "bad_crc", "wrong_code", "silence", "drop"};
+    state.SetLabel(kNames[state.range(0)]);
+    CSimOptions options;
+    options.portsDir = ScratchFolder() + "/ports";
+    options.port = 20 + static_cast<int>(state.range(0));
+    CBoardSimulator sim(options);
+    std::string error;
+    if (!sim.Start(error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    CSimFaultRule rule;
+    rule.kind = kind;
+    rule.every = 3;
+    rule.pauseMs = kind == SimFault::Drop ? 300 : 100;
+    sim.AddFault(rule);
+    BenchHardware hardware;
+    hardware.Connect(options.port);
+    CDebugLog::SetSink([](const std::string&) {});
+    for (auto _ : state) {
+        int failed = 0, recovered = 0;
+        double longest = 0;
+        bool lastFailed = false;
+        const int exchanges = 30;
+        for (int i = 0; i < exchanges; ++i) {
+            unsigned short status = 0;
+            const auto start = Clock::now();
+            const bool ok = hardware.GetStatusError(status) != 0;
+            longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            if (ok && lastFailed)
+                ++recovered;
+            failed += !ok;
+            lastFailed = !ok;
+            if (!ok && kind == SimFault::Drop)
+                std::this_thread::sleep_for(1100ms); // the link reopens at most once a second
+        }
+        state.counters["exchanges"] = exchanges;
+        state.counters["failed"] = failed;
+        state.counters["recovered_next"] = recovered;
+        state.counters["longest_ms"] = longest;
+    }
+    CDebugLog::SetSink(nullptr);
+}
+BENCHMARK(BM_FaultRecovery)->DenseRange(0, 5)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+} // namespace
