@@ -2,6 +2,9 @@
 
 #include "ByteOrder.h"
 
+#include <bit>
+#include <cstring>
+
 CPulseData& CPulseData::CopyFrom(const CPulseData& other)
 {
     if (this == &other)
@@ -44,45 +47,59 @@ int CPulseData::GetData(int index) const
 
 void CPulseData::AppendRecord(std::vector<uint8_t>& out) const
 {
-    out.reserve(out.size() + GetCurrentSize());
-    le::Writer w(out);
-    w.I32(m_nReserved1);
-    w.I32(m_nReserved2);
-    w.I32(m_nPulseIndex);
-    w.I32(m_nPulseTime);
-    w.U32(m_nCh1Offset);
-    w.U32(m_nCh2Offset);
-    w.F64(m_dTDelay);
-    w.U32(m_nDarkCurrent);
-    w.I32(static_cast<int32_t>(m_data.size()));
-    for (int32_t sample : m_data)
-        w.I32(sample);
-    w.F64(m_dFrequencyPulse);
+    // One resize, then the fields in place: recording calls this for every
+    // pulse, and the reader's counterpart below for every pulse of a file.
+    const size_t at = out.size();
+    out.resize(at + GetCurrentSize());
+    uint8_t* p = out.data() + at;
+    le::Put32(p + 0, static_cast<uint32_t>(m_nReserved1));
+    le::Put32(p + 4, static_cast<uint32_t>(m_nReserved2));
+    le::Put32(p + 8, static_cast<uint32_t>(m_nPulseIndex));
+    le::Put32(p + 12, static_cast<uint32_t>(m_nPulseTime));
+    le::Put32(p + 16, m_nCh1Offset);
+    le::Put32(p + 20, m_nCh2Offset);
+    le::PutF64(p + 24, m_dTDelay);
+    le::Put32(p + 32, m_nDarkCurrent);
+    le::Put32(p + 36, static_cast<uint32_t>(m_data.size()));
+    uint8_t* samples = p + kRecordHeadSize;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!m_data.empty())
+            std::memcpy(samples, m_data.data(), m_data.size() * sizeof(int32_t));
+    } else {
+        for (size_t i = 0; i < m_data.size(); ++i)
+            le::Put32(samples + 4 * i, static_cast<uint32_t>(m_data[i]));
+    }
+    le::PutF64(samples + 4 * m_data.size(), m_dFrequencyPulse);
 }
 
 int CPulseData::ParseRecord(std::span<const uint8_t> bytes, size_t& used)
 {
     if (bytes.size() < kRecordFixedSize)
         return 0;
-    const int32_t count = le::GetI32(&bytes[36]);
+    const uint8_t* p = bytes.data();
+    const int32_t count = le::GetI32(p + 36);
     if (count < 0 || static_cast<uint64_t>(count) > (bytes.size() - kRecordFixedSize) / 4)
         return 0;
-
-    le::Reader r(bytes);
-    m_nReserved1 = r.I32();
-    m_nReserved2 = r.I32();
-    m_nPulseIndex = r.I32();
-    m_nPulseTime = r.I32();
-    m_nCh1Offset = r.U32();
-    m_nCh2Offset = r.U32();
-    m_dTDelay = r.F64();
-    m_nDarkCurrent = r.U32();
-    r.I32();
+    m_nReserved1 = le::GetI32(p + 0);
+    m_nReserved2 = le::GetI32(p + 4);
+    m_nPulseIndex = le::GetI32(p + 8);
+    m_nPulseTime = le::GetI32(p + 12);
+    m_nCh1Offset = le::Get32(p + 16);
+    m_nCh2Offset = le::Get32(p + 20);
+    m_dTDelay = le::GetF64(p + 24);
+    m_nDarkCurrent = le::Get32(p + 32);
     m_data.resize(static_cast<size_t>(count));
-    for (auto& sample : m_data)
-        sample = r.I32();
-    m_dFrequencyPulse = r.F64();
-    used = r.Pos();
+    const uint8_t* samples = p + kRecordHeadSize;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The file's byte order is the machine's: the samples copy as they are.
+        if (count > 0)
+            std::memcpy(m_data.data(), samples, m_data.size() * sizeof(int32_t));
+    } else {
+        for (size_t i = 0; i < m_data.size(); ++i)
+            m_data[i] = le::GetI32(samples + 4 * i);
+    }
+    m_dFrequencyPulse = le::GetF64(samples + 4 * m_data.size());
+    used = kRecordFixedSize + 4 * m_data.size();
     return 1;
 }
 

@@ -1,5 +1,7 @@
 #include "TimedEvent.h"
 
+#include <cmath>
+
 CTimedEvent& CTimedEvent::CopyFrom(const CTimedEvent& other)
 {
     if (this == &other)
@@ -49,6 +51,14 @@ int CTimedEvent::GetTimedEvent(int index, CTimedEventData& out) const
 int CTimedEvent::AddTimedEvent(const CTimedEventData& event)
 {
     const double time = event.GetEventTime();
+    // Events that are not a number stay wherever they went, but the others
+    // are always in order among themselves: a new last event (the usual case
+    // when a stored table is read back) needs no walk.
+    if (m_events.empty() || std::isnan(time) ||
+        (!std::isnan(m_events.back()->GetEventTime()) && m_events.back()->GetEventTime() < time)) {
+        m_events.push_back(std::make_unique<CTimedEventData>(event));
+        return static_cast<int>(m_events.size() - 1);
+    }
     size_t position = 0;
     // A time that is not a number compares false everywhere and so goes last.
     while (position < m_events.size() && !(m_events[position]->GetEventTime() >= time))

@@ -79,6 +79,9 @@ bool CheckEventCount(int32_t count, uint64_t rest, std::string& message)
     else if (static_cast<uint64_t>(count) > rest / kEventBlockSize)
         std::snprintf(text, sizeof text, "%d events announced but only %llu bytes follow",
                       static_cast<int>(count), static_cast<unsigned long long>(rest));
+    else if (count > kMaxEvents)
+        std::snprintf(text, sizeof text, "%d events announced; at most %d are accepted",
+                      static_cast<int>(count), kMaxEvents);
     else
         return true;
     message = text;

@@ -68,6 +68,9 @@ inline constexpr size_t kBoardBlockSize = 16;
 inline constexpr size_t kChannelImageSize = 24;
 inline constexpr size_t kChannelBlockSize = 4 + CChannelParameters::kChannels * kChannelImageSize;
 inline constexpr size_t kEventBlockSize = 32;
+// The board holds at most 101 events; a file announcing more than this is
+// damaged, and refusing it keeps the sorted insertion of its events bounded.
+inline constexpr int kMaxEvents = 10000;
 // The three blocks and the event count: the least a sequence can occupy.
 inline constexpr size_t kFixedSize = kGateSetBlockSize + kBoardBlockSize + kChannelBlockSize + 4;
 
