@@ -1,0 +1,180 @@
+#include "DataRecorder.h"
+
+#include "Archive.h"
+#include "DataSettings.h"
+#include "KLYNGenUtil.h"
+#include "MessageService.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+std::string CDataRecorder::IndexText(int index)
+{
+    char text[16];
+    // At least three digits: 7 gives "007", 1000 gives "1000".
+    std::snprintf(text, sizeof text, "%.3d", index);
+    return text;
+}
+
+void CDataRecorder::SetFolder(const std::string& folder)
+{
+    m_strFolder = folder;
+    if (!m_strFolder.empty() && m_strFolder.back() != '/')
+        m_strFolder += '/';
+}
+
+void CDataRecorder::SetIndex(int index)
+{
+    m_nIndex = index;
+    m_strIndexText = IndexText(index);
+}
+
+void CDataRecorder::SetIndexText(const std::string& text)
+{
+    m_strIndexText = text;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (!text.empty() && end && *end == '\0' && value >= 1 && value <= 999999)
+        m_nIndex = static_cast<int>(value);
+}
+
+void CDataRecorder::ComposeFileName()
+{
+    m_strFileName = m_strPrefix + m_strIndexText + kExtension;
+    m_strFullPath = m_strFolder + m_strFileName;
+}
+
+bool CDataRecorder::FileExists() const { return CKLYNGenUtil::CheckFileExist(m_strFolder + m_strFileName) != 0; }
+
+void CDataRecorder::NextFreeIndexUp()
+{
+    do {
+        SetIndex(m_nIndex + 1);
+        ComposeFileName();
+    } while (FileExists());
+}
+
+void CDataRecorder::NextFreeIndexDown()
+{
+    do {
+        if (m_nIndex > 1)
+            SetIndex(m_nIndex - 1);
+        else
+            m_strIndexText = IndexText(m_nIndex);
+        ComposeFileName();
+    } while (FileExists() && m_nIndex > 1);
+}
+
+int CDataRecorder::LoadSettings(const std::string& path)
+{
+    CDataSettings settings;
+    std::string ignored;
+    if (!settings.LoadFromFile(path, ignored))
+        return 0;
+    SetFolder(settings.GetFilePathe());
+    m_strPrefix = settings.GetLeftFilePathe();
+    SetIndex(settings.GetPosition() >= 1 ? settings.GetPosition() : 1);
+    ComposeFileName();
+    return 1;
+}
+
+int CDataRecorder::SaveSettings(const std::string& path, std::string& message) const
+{
+    CDataSettings settings;
+    settings.SetFilePath(m_strFolder);
+    settings.SetLeftFilePath(m_strPrefix);
+    settings.SetPosition(m_nIndex);
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    return settings.SaveToFile(path, message);
+}
+
+bool CDataRecorder::PrepareRecording(const std::string& settingsPath)
+{
+    if (m_strFolder.empty()) {
+        if (m_strFileName.empty() && m_strPrefix.empty())
+            m_strPrefix = "file";
+        // Without a chosen folder, recordings go where the program was started.
+        std::error_code ec;
+        const auto cwd = std::filesystem::current_path(ec);
+        SetFolder(ec ? std::string("/tmp") : cwd.string());
+    }
+    ComposeFileName();
+    bool mayStart = true;
+    if (CKLYNGenUtil::GetFileSize(m_strFullPath) >= 0) {
+        const int answer = CMessageService::Show(
+            "The file " + m_strFolder + m_strFileName + " already exists.\n\nDo you want to replace it?",
+            "Tarvolin Monitor  Warning", MessageIcon::Warning, MessageButtons::YesNo);
+        if (answer != IDYES) {
+            NextFreeIndexUp();
+            mayStart = false;
+        }
+    }
+    std::string ignored;
+    if (!settingsPath.empty())
+        SaveSettings(settingsPath, ignored);
+    return mayStart;
+}
+
+void CDataRecorder::StepIndexOncePerRun()
+{
+    if (m_bSteppedThisRun)
+        return;
+    m_bSteppedThisRun = true;
+    if (m_nIndex != 1)
+        NextFreeIndexUp();
+}
+
+void CDataRecorder::SetHeaderRecords(const CGateParameters& gates, const CBoardParameters& board,
+                                     const CChannelParameters& channels, const CTimedEvent& events)
+{
+    m_header.config.gates = gates;
+    m_header.config.board = board;
+    m_header.config.channels = channels;
+    m_header.config.events = events;
+}
+
+int CDataRecorder::Start(std::string& message)
+{
+    if (m_bRecording) {
+        message = "a recording is already running (" + m_writer.GetPath() + ")";
+        return 0;
+    }
+    if (m_strFullPath.empty())
+        ComposeFileName();
+    m_header.StampNow();
+    if (!m_writer.Create(m_strFullPath, m_header, message))
+        return 0;
+    m_lastPulse = CPulseData();
+    m_bRecording = true;
+    return 1;
+}
+
+int CDataRecorder::Append(const CPulseData& pulse, std::string& message)
+{
+    m_lastPulse.CopyFrom(pulse);
+    if (!m_bRecording)
+        return 0;
+    if (m_writer.Append(pulse, message))
+        return 1;
+    StopAfterFailure();
+    return 0;
+}
+
+void CDataRecorder::StopAfterFailure()
+{
+    // The writer has already closed the file with its count.
+    m_bRecording = false;
+    NextFreeIndexUp();
+}
+
+int CDataRecorder::Stop(std::string& message)
+{
+    if (!m_bRecording)
+        return 1;
+    const int result = m_writer.Close(message);
+    m_bRecording = false;
+    NextFreeIndexUp();
+    return result;
+}
