@@ -1,0 +1,160 @@
+#include "BaseDVFileINT.h"
+
+#include "ByteOrder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kExtensionLength = 3;
+const char kFallbackSuffix[] = ".INT";
+
+bool SameIgnoringCase(const std::string& a, const std::string& b)
+{
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [&](unsigned char x, unsigned char y) { return lower(x) == lower(y); });
+}
+
+// Whole buffers or nothing: a signal or a short transfer is not a failure.
+bool WriteAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool ReadAll(int fd, uint8_t* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::read(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+CBaseDVFileINT::~CBaseDVFileINT()
+{
+    CloseFile();
+}
+
+std::string CBaseDVFileINT::GetIntermediatePath(const std::string& dataPath)
+{
+    const size_t slash = dataPath.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (nameStart >= dataPath.size())
+        return std::string();
+
+    const size_t dot = dataPath.find_last_of('.');
+    if (dot != std::string::npos && dot >= nameStart &&
+        dataPath.size() - dot - 1 >= kExtensionLength) {
+        std::string path = dataPath;
+        path.replace(dot + 1, kExtensionLength, "INT");
+        if (!SameIgnoringCase(path, dataPath))
+            return path;
+    }
+    return dataPath + kFallbackSuffix;
+}
+
+int CBaseDVFileINT::Open(const std::string& dataPath)
+{
+    CloseFile();
+    const std::string path = GetIntermediatePath(dataPath);
+    if (path.empty())
+        return 0;
+    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_bOpen = m_fd >= 0 ? 1 : 0;
+    return m_bOpen;
+}
+
+int CBaseDVFileINT::Close(const std::string& dataPath)
+{
+    if (dataPath.empty())
+        return 0;
+    CloseFile();
+    const std::string path = GetIntermediatePath(dataPath);
+    if (path.empty())
+        return 0;
+    return std::remove(path.c_str()) == 0 || errno == ENOENT ? 1 : 0;
+}
+
+void CBaseDVFileINT::CloseFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_bOpen = 0;
+}
+
+int CBaseDVFileINT::WritePulse(int32_t time, const std::array<float, kGateResults>& values)
+{
+    if (!m_bOpen)
+        return 0;
+    uint8_t record[kRecordSize];
+    le::Put32(record, static_cast<uint32_t>(time));
+    for (int i = 0; i < kGateResults; ++i)
+        le::PutF32(record + 4 + 4 * i, values[static_cast<size_t>(i)]);
+    return WriteAll(m_fd, record, sizeof record) ? 1 : 0;
+}
+
+int CBaseDVFileINT::ReadPulse(int32_t& time, std::array<float, kGateResults>& values)
+{
+    if (!m_bOpen)
+        return 0;
+    uint8_t record[kRecordSize] = {};
+    const bool ok = ReadAll(m_fd, record, sizeof record);
+    if (!ok)
+        std::fill(std::begin(record), std::end(record), 0);
+    time = le::GetI32(record);
+    for (int i = 0; i < kGateResults; ++i)
+        values[static_cast<size_t>(i)] = le::GetF32(record + 4 + 4 * i);
+    return ok ? 1 : 0;
+}
+
+int CBaseDVFileINT::WriteTail(uint16_t lowest, uint16_t highest)
+{
+    if (!m_bOpen)
+        return 0;
+    uint8_t tail[kTailSize];
+    le::Put16(tail, lowest);
+    le::Put16(tail + 2, highest);
+    return WriteAll(m_fd, tail, sizeof tail) ? 1 : 0;
+}
+
+int CBaseDVFileINT::ReadTail(uint16_t& lowest, uint16_t& highest)
+{
+    if (!m_bOpen)
+        return 0;
+    uint8_t tail[kTailSize] = {};
+    const bool ok = ReadAll(m_fd, tail, sizeof tail);
+    lowest = ok ? le::Get16(tail) : 0;
+    highest = ok ? le::Get16(tail + 2) : 0;
+    return ok ? 1 : 0;
+}
+
+int CBaseDVFileINT::MoveToPulse(int n)
+{
+    if (!m_bOpen || n < 0)
+        return 0;
+    const off_t offset = static_cast<off_t>(n) * kRecordSize;
+    return ::lseek(m_fd, offset, SEEK_SET) == offset ? 1 : 0;
+}
