@@ -4,6 +4,7 @@
 #include "MessageService.h"
 #include "SampleConfig.h"
 #include "StatusCommand.h"
+#include "RecordCommand.h"
 
 namespace cli {
 
@@ -19,7 +20,12 @@ void Usage(std::ostream& err)
            "       tarvolin sample-config FILE    write a sample board configuration (.cnfg)\n"
            "       tarvolin status [--port N] [--baud B] [--watch [--count P] [--seconds S]]\n"
            "                                      read an instrument's status and set-up;\n"
-           "                                      --watch follows its live pulses\n";
+           "                                      --watch follows its live pulses\n"
+           "       tarvolin record [--port N] [--seconds S] [--dir D] [--prefix P] [--progress]\n"
+           "                                      record an instrument's pulses into the next\n"
+           "                                      free data file (P001.KLYN, P002.KLYN, ...)\n"
+           "       tarvolin repair FILE [--in-place]  give a recording that did not finish its\n"
+           "                                      pulse count (into FILE-repaired.KLYN)\n";
 }
 
 // Library messages (an over-long INI line, say) go to standard error as one
@@ -64,6 +70,20 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         } else {
             result = RunStatus(options, out, error) ? kOk : kFailed;
         }
+    } else if (command == "record") {
+        RecordOptions options;
+        if (!ParseRecordOptions({args.begin() + 1, args.end()}, options, error)) {
+            err << "tarvolin: " << error << "\n";
+            Usage(err);
+        } else {
+            result = RunRecord(options, out, error) ? kOk : kFailed;
+        }
+    } else if (command == "repair") {
+        const bool inPlace = args.size() == 3 && args[2] == "--in-place";
+        if (args.size() == 2 || inPlace)
+            result = RunRepair(args[1], inPlace, out, error) ? kOk : kFailed;
+        else
+            Usage(err);
     } else if (command == "sample-config") {
         result = WriteSampleConfig(args[1], error) ? kOk : kFailed;
         if (result == kOk)

@@ -3,7 +3,10 @@
 #include "Archive.h"
 #include "BaseConfigDataIo.h"
 #include "ByteOrder.h"
+#include "BaseDVPulseData.h"
+#include "BaseKLYNData.h"
 #include "ConfigFile.h"
+#include "DataFile.h"
 #include "GenIniFileReader.h"
 #include "MessageService.h"
 #include "ProgramKind.h"
@@ -12,6 +15,7 @@
 #include "SettingsInspector.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 namespace cli {
@@ -155,6 +159,118 @@ int InspectTaggedFile(std::span<const uint8_t> bytes, std::ostream& out, std::st
     return 0;
 }
 
+std::string PulseLine(const CPulseData& p)
+{
+    int lo = 0, hi = 0;
+    if (p.GetDataCount() > 0) {
+        const auto [minIt, maxIt] = std::minmax_element(p.Samples().begin(), p.Samples().end());
+        lo = *minIt;
+        hi = *maxIt;
+    }
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "index %ld, time %.2f s, %d samples (%d to %d), dark current %u, offsets %u/%u, "
+                  "T-delay %.4f, frequency %.2f /s",
+                  p.GetPulseIndex(), p.GetPulseTime() / 100.0, p.GetDataCount(), lo, hi,
+                  p.GetDarkCurrent(), p.GetCh1Offset(), p.GetCh2Offset(), p.GetTDelay(),
+                  p.GetFrequencyPulse());
+    return text;
+}
+
+int InspectDataFile(const std::string& path, std::ostream& out, std::string& error)
+{
+    CDataFileHeader header;
+    CSalvageReport report;
+    CPulseData first, last;
+    const int ok = CDataFileReader::Read(
+        path, header,
+        [&](const CPulseData& pulse) {
+            if (report.foundCount == 1)
+                first = pulse;
+            last = pulse;
+            return true;
+        },
+        report, error);
+    if (!ok && report.fileSize == 0)
+        return 0;
+    if (!ok && error.find("holds no pulses") == std::string::npos)
+        return 0;
+    char when[64];
+    if (header.hour < 0 || header.year == 0)
+        std::snprintf(when, sizeof when, "unknown");
+    else
+        std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", header.year, header.month,
+                      header.day, header.hour, header.minute);
+    out << "Data file (.KLYN), " << report.fileSize << " bytes\n"
+        << "Recording started: " << when << "\n";
+    printer::PrintGates(out, header.config.gates);
+    printer::PrintBoard(out, header.config.board);
+    printer::PrintChannels(out, header.config.channels);
+    printer::PrintEvents(out, header.config.events);
+    out << "Pulses: " << report.foundCount;
+    if (report.storedCount != report.foundCount)
+        out << " (the header says " << report.storedCount << ")";
+    out << "\n";
+    if (report.foundCount > 0) {
+        out << "  First pulse: " << PulseLine(first) << "\n"
+            << "  Last pulse:  " << PulseLine(last) << "\n";
+        const long span = last.GetPulseTime() - first.GetPulseTime();
+        if (span > 0)
+            out << "  Run time covered: " << Number(span / 100.0) << " s\n";
+    } else {
+        out << "  The recording holds no pulses.\n";
+    }
+    if (!report.Clean())
+        out << "Salvage: " << report.Text() << "\n";
+    error.clear();
+    return 1;
+}
+
+int InspectCompactDataFile(const std::string& path, std::ostream& out, std::string& error)
+{
+    CBaseKLYNData data;
+    CBaseConfigDataIo config;
+    int done = 0;
+    if (!data.ReadHeader(config, path, error, done)) {
+        if (error.empty())
+            error = "the compact data file cannot be read";
+        return 0;
+    }
+    char when[64];
+    if (data.GetHour() < 0 || data.GetYear() == 0)
+        std::snprintf(when, sizeof when, "unknown");
+    else
+        std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", data.GetYear(), data.GetMonth(),
+                      data.GetDay(), data.GetHour(), data.GetMinute());
+    std::vector<uint8_t> image;
+    config.Append(image);
+    out << "Compact data file, recording started " << when << "\n";
+    PrintCompactRecord(config, image.size(), out);
+    const int count = data.GetPulseCount();
+    out << "Pulses: " << count << (data.GetbUseDeltas() ? " (started by hand: times rebuilt from the pulse intervals)" : "")
+        << "\n";
+    CBaseDVPulseData reader;
+    if (count > 0 && reader.SetFilePath(path)) {
+        CBaseDVPulseData pulse;
+        pulse.SetFilePath(path);
+        pulse.SetHeaderOffset(static_cast<uint32_t>(data.GetFirstPulseOffset()));
+        for (int index : {0, count - 1}) {
+            int found = -1;
+            if (reader.ToPulse(index, count, found, pulse, data))
+                out << (index == 0 ? "  First pulse: " : "  Last pulse:  ") << "time "
+                    << Number(pulse.GetTimeFromStart() / 100.0) << " s, " << pulse.GetNumberDataValues()
+                    << " samples\n";
+        }
+    }
+    out << "Run log: " << config.GetRunLog().size() << " lines\n";
+    for (std::string line : config.GetRunLog()) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        out << "  " << line << "\n";
+    }
+    return 1;
+}
+
 int InspectIniFile(const std::string& path, std::ostream& out, std::string& error)
 {
     CGenIniFileReader reader;
@@ -220,8 +336,16 @@ int InspectFile(const std::string& path, std::ostream& out, std::string& error)
         ok = InspectIniFile(path, out, error);
     } else if (bytes.size() >= 4 && le::GetI32(bytes.data()) == kConfigTag) {
         ok = InspectTaggedFile(bytes, out, error);
+    } else if (bytes.size() >= 20 && le::GetI32(bytes.data()) == kDataFileTag &&
+               le::GetI32(bytes.data() + 16) == kConfigTag) {
+        // The compact file keeps a compact configuration record at byte 16.
+        ok = InspectCompactDataFile(path, out, error);
+        if (!ok)
+            error = "damaged compact data file: " + error;
     } else if (bytes.size() >= 4 && le::GetI32(bytes.data()) == kDataFileTag) {
-        error = "this is a data file (.KLYN); this version of the tool does not read data files yet";
+        ok = InspectDataFile(path, out, error);
+        if (!ok)
+            error = "damaged data file: " + error;
     } else if (inspect::LooksLikeConnectionList(bytes)) {
         ok = inspect::PrintConnectionList(bytes, out, error);
     } else if (bytes.size() == 36 && le::GetI32(bytes.data()) == 1) {

@@ -14,6 +14,15 @@ std::string Number(double value)
     return std::string(text, result.ptr);
 }
 
+std::string Number(float value)
+{
+    if (std::isnan(value))
+        return "nan";
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
 namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }

@@ -14,6 +14,8 @@ namespace printer {
 
 // Shortest text that reads back as the same double (0.1, not 0.1000000000000000055).
 std::string Number(double value);
+// The same for a single-precision value (0.1f reads 0.1, not 0.10000000149011612).
+std::string Number(float value);
 
 void PrintGates(std::ostream& out, const CGateParameters& gates);
 void PrintBoard(std::ostream& out, const CBoardParameters& board);

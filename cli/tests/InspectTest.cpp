@@ -1,6 +1,7 @@
 // The command-line tool: every kind of file it knows, and the ones it refuses.
 #include "Archive.h"
 #include "Commands.h"
+#include "DataFile.h"
 #include "SampleConfig.h"
 #include "../../datamodel/tests/TempDir.h"
 
@@ -208,6 +209,57 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndTheProgramReportsFailureInItsStatus)
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(InspectRecordings, PrintsACompactDataFile)
+{
+    const std::string seed = std::string(TARVOLIN_SOURCE_DIR) + "/fuzz/seeds/fuzz_compactfile/manual-start-three-pulses.bin";
+    Result r = RunCli({"inspect", seed});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Compact data file"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Pulses: 3 (started by hand"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("window A 0 to 0.1,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  Run started\n  Event Record"), std::string::npos) << r.out;
+}
+
+TEST(InspectRecordings, ReportsWhatItSalvagedFromARecordingThatDidNotFinish)
+{
+    TempDir dir;
+    const std::string path = dir.File("crash.KLYN");
+    CDataFileHeader header;
+    header.config.events.AddTimedEvent(CTimedEventData());
+    CDataFileWriter writer;
+    std::string message;
+    ASSERT_EQ(writer.Create(path, header, message), 1);
+    CPulseData pulse;
+    pulse.AddData(3);
+    for (int i = 0; i < 4; ++i) {
+        pulse.SetPulseIndex(i + 10);
+        pulse.SetPulseTime(100 * i);
+        ASSERT_EQ(writer.Append(pulse, message), 1);
+    }
+    ASSERT_EQ(writer.Close(message), 1);
+    std::vector<uint8_t> bytes = ReadAll(path);
+    bytes[header.CountPosition()] = 0; // as a crash before the first checkpoint leaves it
+    bytes.push_back(1);
+    WriteBytes(path, bytes);
+
+    Result r = RunCli({"inspect", path});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Pulses: 4 (the header says 0)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("First pulse: index 10, time 0.00 s, 1 samples"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Last pulse:  index 13, time 3.00 s"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Salvage: The header counted 0 pulses but the file holds 4"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("The last 1 bytes"), std::string::npos) << r.out;
+
+    WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 30));
+    r = RunCli({"inspect", path});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("damaged data file"), std::string::npos) << r.err;
 }
 
 } // namespace
