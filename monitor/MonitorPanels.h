@@ -1,0 +1,94 @@
+#pragma once
+// The main window's panels, each built from its form in the resource library:
+// the title bar, the toolbar, the current-data bar and the about dialog.
+
+#include "ButtonPannel.h"
+
+#include <QDialog>
+#include <QPoint>
+
+class CImageButton;
+class QLabel;
+class QLineEdit;
+
+// A panel whose image buttons come from a form: every CImageButton of the
+// form is registered with its control id, picture and tool tip.
+class CFormPannel : public CButtonPannel {
+    Q_OBJECT
+public:
+    CFormPannel(int templateId, QWidget* parent);
+    QWidget* Form() const { return m_pForm; }
+    QLabel* Label(int id) const;
+
+protected:
+    void CreateButtons() override;
+
+private:
+    int m_nTemplateId;
+    QWidget* m_pForm = nullptr;
+};
+
+// Drags the main window by its title bar or toolbar background; a double
+// click on the title bar maximises or restores.
+class CTitleBarDlg : public CFormPannel {
+    Q_OBJECT
+public:
+    explicit CTitleBarDlg(QWidget* parent);
+    void SetInstrumentText(const QString& text);
+
+signals:
+    void maximiseRequested();
+
+protected:
+    void CreateButtons() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QPoint m_dragOffset;
+    bool m_bDragging = false;
+};
+
+class CToolbarButtonDialog : public CFormPannel {
+    Q_OBJECT
+public:
+    explicit CToolbarButtonDialog(QWidget* parent);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QPoint m_dragOffset;
+    bool m_bDragging = false;
+};
+
+class CDialogCurrentData : public CFormPannel {
+    Q_OBJECT
+public:
+    explicit CDialogCurrentData(QWidget* parent);
+    // Field 0 live, 1 and 2 the references; an empty text clears it.
+    void SetFrequency(int field, const QString& text);
+    QString GetFrequency(int field) const;
+
+signals:
+    void holdReference(int reference);
+    void clearReference(int reference);
+    void recordStart();
+    void recordStop();
+
+protected:
+    void OnButtonClicked(unsigned id) override;
+};
+
+class CTarvolinMonitorAboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CTarvolinMonitorAboutDialog(QWidget* parent);
+    void SetField(int id, const QString& text);
+    QString GetField(int id) const;
+
+private:
+    QWidget* m_pForm = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// The texts the Monitor's main window shows, computed apart from the widgets.
+
+#include <string>
+
+namespace monitor {
+
+// A pulse time in hundredths of a second as days:hours:minutes with two
+// decimals of minutes: 75000 (12 min 30 s) gives "00:00:12.50".
+std::string ElapsedTimeText(long hundredths);
+// A frequency as the frequency fields show it ("%0.2lf").
+std::string FrequencyText(double frequency);
+// The live frequency: the INI correction factor (single precision) times
+// the pulse's own frequency; a factor of 0 (none set) leaves it as it is.
+double CorrectedFrequency(float correctionFactor, double pulseFrequency);
+// "In Progress" while recording, else "Stopped".
+std::string RecordingText(bool recording);
+// "(%s)" with the instrument name, for the title bar.
+std::string InstrumentText(const std::string& instrument);
+
+} // namespace monitor

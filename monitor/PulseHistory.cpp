@@ -1,0 +1,91 @@
+#include "PulseHistory.h"
+
+#include <algorithm>
+#include <cstdio>
+
+CPulseHistory::CPulseHistory(size_t capacity) : m_nCapacity(std::max<size_t>(capacity, 1))
+{
+    // Slots are filled on demand; at 250 samples a full ring is about half a megabyte.
+    m_ring.reserve(m_nCapacity);
+}
+
+int CPulseHistory::Add(const CPulseData& pulse)
+{
+    const bool hadNone = m_nCount == 0;
+    const size_t slot = static_cast<size_t>(m_nAdded % m_nCapacity);
+    if (slot < m_ring.size())
+        m_ring[slot].CopyFrom(pulse); // reuses the slot's sample buffer
+    else
+        m_ring.push_back(pulse);
+    ++m_nAdded;
+    m_nCount = std::min(m_nCount + 1, m_nCapacity);
+
+    if (m_bFrozen && (hadNone || m_nViewed < OldestSerial())) {
+        m_nViewed = OldestSerial();
+        return 1;
+    }
+    return 0;
+}
+
+void CPulseHistory::Clear()
+{
+    m_ring.clear();
+    m_nCount = 0;
+    m_nAdded = 0;
+    m_nViewed = 0;
+}
+
+const CPulseData& CPulseHistory::BySerial(uint64_t serial) const
+{
+    return m_ring[static_cast<size_t>(serial % m_nCapacity)];
+}
+
+const CPulseData* CPulseHistory::GetBack(size_t n) const
+{
+    return n < m_nCount ? &BySerial(m_nAdded - 1 - n) : nullptr;
+}
+
+void CPulseHistory::Freeze()
+{
+    m_bFrozen = true;
+    m_nViewed = m_nAdded > 0 ? m_nAdded - 1 : 0;
+}
+
+int CPulseHistory::StepBack()
+{
+    if (!m_bFrozen || m_nCount == 0 || m_nViewed <= OldestSerial())
+        return 0;
+    --m_nViewed;
+    return 1;
+}
+
+int CPulseHistory::StepForward()
+{
+    if (!m_bFrozen || m_nCount == 0 || m_nViewed + 1 >= m_nAdded)
+        return 0;
+    ++m_nViewed;
+    return 1;
+}
+
+size_t CPulseHistory::GetStepsBack() const
+{
+    return m_bFrozen && m_nCount > 0 ? static_cast<size_t>(m_nAdded - 1 - m_nViewed) : 0;
+}
+
+const CPulseData* CPulseHistory::GetViewed() const
+{
+    return m_bFrozen && m_nCount > 0 ? &BySerial(m_nViewed) : nullptr;
+}
+
+std::string PausedStatusText(const CPulseHistory& history)
+{
+    if (!history.IsFrozen())
+        return {};
+    const CPulseData* viewed = history.GetViewed();
+    if (!viewed)
+        return "Paused";
+    char text[96];
+    std::snprintf(text, sizeof text, "Paused: pulse %ld (%zu of %zu back)", viewed->GetPulseIndex(),
+                  history.GetStepsBack(), history.GetCount());
+    return text;
+}

@@ -1,0 +1,93 @@
+// The Monitor against the board simulator on a pseudo-terminal: the window
+// follows a simulated run, shows live pulses and sends Reset to Ready.
+#include "BoardSimulator.h"
+#include "CoreInterface.h"
+#include "FilePaths.h"
+#include "ImageButton.h"
+#include "MessageService.h"
+#include "PlotDlg.h"
+#include "QuillonApp.h"
+#include "QuillonDlg.h"
+#include "QuillonIniConfig.h"
+
+#include <QtTest>
+#include <QTemporaryDir>
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        qputenv("TARVOLIN_COMMON_DATA", m_folder.filePath("common").toUtf8());
+        qputenv("TARVOLIN_PORTS_DIR", m_folder.filePath("ports").toUtf8());
+        QVERIFY(CQuillonApp::LoadResources(TARVOLIN_RESOURCE_FILE));
+    }
+
+    void missingResourceLibraryIsRefused()
+    {
+        QVERIFY(!CQuillonApp::LoadResources(m_folder.filePath("none/QuillonRes0409.rcc")));
+    }
+
+    void followsASimulatedRunAndResetsTheBoard()
+    {
+        CSimOptions options;
+        options.port = 2;
+        options.portsDir = m_folder.filePath("ports").toStdString();
+        options.clockSpeed = 2.0;
+        CBoardSimulator sim(options);
+        std::string error;
+        QVERIFY2(sim.Start(error), error.c_str());
+
+        CQuillonApp::ApplyCommandLine({"h:GC1", "-MCP:COM2"});
+        QCOMPARE(QString::fromStdString(CFilePaths::GetInstrumentId()), QString("GC1"));
+        CCoreInterface::Initialize();
+        CMessageRecorder messages;
+        {
+            CQuillonDlg window;
+            window.Initialize();
+            window.show();
+            QTRY_COMPARE_WITH_TIMEOUT(window.StatusLine(1063), QString("Ready"), 10000);
+            QCOMPARE(window.StatusLine(1065), QString("Stopped"));
+            // Buttons whose dialogs are not there yet are present but disabled.
+            for (const char* name : {"ctl1027", "ctl1008", "ctl1013", "ctl1012", "ctl1015", "ctl1029", "ctl1025"}) {
+                auto* button = window.findChild<CImageButton*>(name);
+                QVERIFY2(button && !button->isEnabled(), name);
+            }
+            QVERIFY(window.findChild<CImageButton*>("ctl1016")->isEnabled());
+            QVERIFY(!window.IsStatusLineVisible(1069));
+
+            sim.StartRun();
+            QTRY_VERIFY_WITH_TIMEOUT(window.StatusLine(1063).startsWith("Running"), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(window.LivePulse().GetDataCount() == 250, 10000);
+            // A second pulse gives a frequency: seven a second of run time.
+            const long first = window.LivePulse().GetPulseIndex();
+            QTRY_VERIFY_WITH_TIMEOUT(window.LivePulse().GetPulseIndex() > first, 10000);
+            bool ok = false;
+            const double frequency = window.CurrentData()->GetFrequency(0).toDouble(&ok);
+            QVERIFY2(ok, qPrintable(window.CurrentData()->GetFrequency(0)));
+            QVERIFY2(frequency > 5.0 && frequency < 9.0, qPrintable(window.CurrentData()->GetFrequency(0)));
+            QVERIFY(window.LivePulse().GetFrequencyPulse() > 5.0 && window.LivePulse().GetFrequencyPulse() < 9.0);
+            QVERIFY(!window.StatusLine(1041).isEmpty());
+
+            window.OnHoldReference(1);
+            QCOMPARE(window.CurrentData()->GetFrequency(1), window.CurrentData()->GetFrequency(0));
+            window.OnClearReference(1);
+            QCOMPARE(window.CurrentData()->GetFrequency(1), QString());
+
+            window.ResetToReady();
+            QCOMPARE(messages.Count(), size_t(1));
+            QCOMPARE(QString::fromStdString(messages.Messages()[0].text),
+                     QString("Reset to Ready command sent successfully"));
+            QCOMPARE(sim.GetRequestCount(0x30), uint64_t(1));
+            QTRY_COMPARE_WITH_TIMEOUT(window.StatusLine(1063), QString("Ready"), 10000);
+        }
+        CCoreInterface::Cleanup();
+    }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"

@@ -1,0 +1,70 @@
+// The Monitor's command line and the texts of its status area.
+#include "MonitorText.h"
+#include "QuillonCommandLineInfo.h"
+
+#include <QtTest>
+
+class TestMonitorText : public QObject {
+    Q_OBJECT
+private slots:
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("port");
+        QTest::newRow("none") << QStringList{} << "" << 0;
+        QTest::newRow("launcher") << QStringList{"h:GC1", "-MCP:COM3"} << "GC1" << 3;
+        QTest::newRow("name alone") << QStringList{"h:"} << "" << 0;
+        QTest::newRow("name with a blank") << QStringList{"h:Lab 2"} << "Lab 2" << 0;
+        QTest::newRow("two-digit port") << QStringList{"-MCP:COM12"} << "" << 12;
+        QTest::newRow("slash flag") << QStringList{"/MCP:COM3"} << "" << 3;
+        QTest::newRow("not a number") << QStringList{"-MCP:COMx"} << "" << 0;
+        QTest::newRow("letters not examined") << QStringList{"-MCP:XYZ7"} << "" << 7;
+        QTest::newRow("h: as a flag is not a name") << QStringList{"-h:GC9"} << "" << 0;
+        QTest::newRow("unknown arguments") << QStringList{"--verbose", "file.cnfg", "h:B"} << "B" << 0;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, name);
+        QFETCH(int, port);
+        std::vector<std::string> list;
+        for (const QString& a : args)
+            list.push_back(a.toStdString());
+        CQuillonCommandLineInfo info;
+        info.Parse(list);
+        QCOMPARE(QString::fromStdString(info.GetInstrumentName()), name);
+        QCOMPARE(int(info.GetMonitorComPort()), port);
+    }
+
+    void elapsedTime_data()
+    {
+        QTest::addColumn<int>("hundredths");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("start") << 0 << "00:00:0.00";
+        QTest::newRow("12 min 30 s") << 75000 << "00:00:12.50";
+        QTest::newRow("one hour") << 360000 << "00:01:0.00";
+        QTest::newRow("one day") << 8640000 << "01:00:0.00";
+        QTest::newRow("1 h 59 min 59 s") << 719900 << "00:01:59.98";
+    }
+    void elapsedTime()
+    {
+        QFETCH(int, hundredths);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(monitor::ElapsedTimeText(hundredths)), text);
+    }
+
+    void statusTexts()
+    {
+        QCOMPARE(QString::fromStdString(monitor::RecordingText(false)), QString("Stopped"));
+        QCOMPARE(QString::fromStdString(monitor::RecordingText(true)), QString("In Progress"));
+        QCOMPARE(QString::fromStdString(monitor::InstrumentText("")), QString("()"));
+        QCOMPARE(QString::fromStdString(monitor::FrequencyText(monitor::CorrectedFrequency(1.5f, 7.0))),
+                 QString("10.50"));
+        QCOMPARE(QString::fromStdString(monitor::FrequencyText(monitor::CorrectedFrequency(0.0f, 7.0))),
+                 QString("7.00"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestMonitorText)
+#include "tst_monitortext.moc"
