@@ -70,6 +70,23 @@ private slots:
             QVERIFY(window.LivePulse().GetFrequencyPulse() > 5.0 && window.LivePulse().GetFrequencyPulse() < 9.0);
             QVERIFY(!window.StatusLine(1041).isEmpty());
 
+            // The about dialog's pulse fields follow every pulse; its status
+            // fields follow the status while it is shown.
+            const CPulseData shown = window.LivePulse();
+            QCOMPARE(window.About()->GetField(1005), QString::number(shown.GetCh1Offset()));
+            QCOMPARE(window.About()->GetField(1037), QString::number(shown.GetDarkCurrent()));
+            QCOMPARE(window.About()->GetField(1036), QString::asprintf("%0.2lf", shown.GetTDelay()));
+            window.OnButtonClicked(1019);
+            QVERIFY(window.About()->isVisible());
+            // Run bit 0x08, and the pulse-waiting bit 0x01 as the board has one.
+            QTRY_VERIFY_WITH_TIMEOUT(window.About()->GetField(1032) == "0x 8" ||
+                                         window.About()->GetField(1032) == "0x 9",
+                                     10000);
+            QCOMPARE(window.About()->GetField(1040), QString("0x 0"));
+            QCOMPARE(window.About()->GetField(1030), QString("21"));
+            QCOMPARE(window.About()->GetField(1029), QString("B3"));
+            window.About()->hide();
+
             window.OnHoldReference(1);
             QCOMPARE(window.CurrentData()->GetFrequency(1), window.CurrentData()->GetFrequency(0));
             window.OnClearReference(1);
