@@ -2,7 +2,7 @@
 
 #include "DataRecorder.h"
 #include "KLYNGenUtil.h"
-#include "Hardware.h"
+#include "Instrument.h"
 #include "StatusPollar.h"
 
 #include <atomic>
@@ -16,27 +16,6 @@
 namespace cli {
 
 namespace {
-
-std::atomic<bool> g_stop{false};
-
-extern "C" void OnStopSignal(int) { g_stop.store(true); }
-
-class CRecordingHardware : public CHardware {
-public:
-    int Connect(int port, int baud)
-    {
-        const int opened = Open(port, static_cast<unsigned>(baud), 8, 0, 0);
-        SetReceiveTimeout(kNormalTimeoutMs);
-        return opened;
-    }
-};
-
-bool ParseNumber(const std::string& text, double& value)
-{
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0';
-}
 
 std::string SizeText(int64_t bytes)
 {
@@ -88,7 +67,7 @@ int RunRecord(const RecordOptions& options, std::ostream& out, std::string& erro
 {
     // A file size limit must end a recording with an error, not the process.
     std::signal(SIGXFSZ, SIG_IGN);
-    CRecordingHardware hardware;
+    CCliHardware hardware;
     if (!hardware.Connect(options.port, options.baud)) {
         error = "cannot open COM" + std::to_string(options.port) + " (" + hardware.GetLastError() + ")";
         return 0;
@@ -146,15 +125,13 @@ int RunRecord(const RecordOptions& options, std::ostream& out, std::string& erro
         if (options.progress)
             out << "pulse " << lastIndex << " time " << lastTime << "\n" << std::flush;
     });
-    g_stop = false;
-    auto previousInt = std::signal(SIGINT, OnStopSignal);
-    auto previousTerm = std::signal(SIGTERM, OnStopSignal);
+    StopSignals stopSignals;
     poller.Start();
 
     const auto start = std::chrono::steady_clock::now();
     {
         std::unique_lock guard(lock);
-        while (!g_stop && failure.empty()) {
+        while (!StopSignals::Raised() && failure.empty()) {
             changed.wait_for(guard, std::chrono::milliseconds(100));
             const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
             if (options.seconds > 0 && elapsed.count() >= options.seconds)
@@ -162,8 +139,6 @@ int RunRecord(const RecordOptions& options, std::ostream& out, std::string& erro
         }
     }
     poller.Stop();
-    std::signal(SIGINT, previousInt);
-    std::signal(SIGTERM, previousTerm);
 
     std::string stopMessage;
     const int pulses = recorder.GetPulseCount();

@@ -1,6 +1,6 @@
 #include "StatusCommand.h"
 
-#include "Hardware.h"
+#include "Instrument.h"
 #include "RecordPrinter.h"
 #include "StatusPollar.h"
 
@@ -14,27 +14,6 @@
 namespace cli {
 
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void OnInterrupt(int) { g_interrupted.store(true); }
-
-class CCliHardware : public CHardware {
-public:
-    int Connect(int port, int baud)
-    {
-        const int opened = Open(port, static_cast<unsigned>(baud), 8, 0, 0);
-        SetReceiveTimeout(kNormalTimeoutMs);
-        return opened;
-    }
-};
-
-bool ParseNumber(const std::string& text, double& value)
-{
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0';
-}
 
 std::string StatusLine(unsigned short status)
 {
@@ -59,9 +38,7 @@ int Watch(CCliHardware& hardware, const StatusOptions& options, std::ostream& ou
         ++pending;
         changed.notify_all();
     });
-    g_interrupted = false;
-    auto previous = std::signal(SIGINT, OnInterrupt);
-    auto previousTerm = std::signal(SIGTERM, OnInterrupt);
+    StopSignals stopSignals;
     poller.Start();
     out << "Watching pulses (Ctrl+C to stop)\n" << std::flush;
 
@@ -69,7 +46,7 @@ int Watch(CCliHardware& hardware, const StatusOptions& options, std::ostream& ou
     int shown = 0;
     long lastIndex = -1;
     unsigned short lastStatus = 0xFFFF;
-    while (!g_interrupted) {
+    while (!StopSignals::Raised()) {
         {
             std::unique_lock guard(lock);
             changed.wait_for(guard, std::chrono::milliseconds(100), [&] { return pending > 0; });
@@ -98,8 +75,6 @@ int Watch(CCliHardware& hardware, const StatusOptions& options, std::ostream& ou
             break;
     }
     poller.Stop();
-    std::signal(SIGINT, previous);
-    std::signal(SIGTERM, previousTerm);
     out << shown << " pulses shown\n";
     return 1;
 }
