@@ -8,17 +8,24 @@
 #include <unistd.h>
 
 namespace {
-std::string TempPath()
-{
-    static const std::string path = [] {
+// One scratch file for the whole run, removed when the run ends.
+struct ScratchFile {
+    ScratchFile()
+    {
         char name[] = "/tmp/fuzz-datafile-XXXXXX";
         const int fd = mkstemp(name);
         if (fd >= 0)
             close(fd);
-        std::atexit([] { std::remove(TempPath().c_str()); });
-        return std::string(name);
-    }();
-    return path;
+        path = name;
+    }
+    ~ScratchFile() { std::remove(path.c_str()); }
+    std::string path;
+};
+
+const std::string& TempPath()
+{
+    static const ScratchFile file;
+    return file.path;
 }
 } // namespace
 
