@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -303,9 +304,11 @@ int CDataFileReader::Read(const std::string& path, CDataFileHeader& header,
     ::fstat(fd, &st);
     report.fileSize = st.st_size;
 
-    // The largest header (10000 events) is well inside one buffer.
+    // The largest header (10000 events) and the largest record fit in 1 MiB;
+    // a smaller file needs no more than its own size.
     constexpr size_t kBufferSize = 1u << 20;
-    std::vector<uint8_t> buffer(kBufferSize);
+    const auto fileSize = static_cast<size_t>(st.st_size > 0 ? st.st_size : 0);
+    std::vector<uint8_t> buffer(std::clamp<size_t>(fileSize, 4096, kBufferSize));
     size_t have = 0;
     bool atEnd = false;
     const auto fill = [&](size_t from) {
