@@ -155,7 +155,7 @@ BENCHMARK(BM_LinkThroughput)->Iterations(1)->UseRealTime()->Unit(benchmark::kSec
 void BM_PollCycle(benchmark::State& state)
 {
     Setup();
-    SimProcess sim({"--port", "12", "--baud", "57600", "--duration", "60"});
+    SimProcess sim({"--port", "12", "--baud", "57600", "--idle", "--duration", "60"});
     BenchHardware hardware;
     if (!hardware.Connect(12)) {
         state.SkipWithError("cannot open the simulator's port");

@@ -45,7 +45,8 @@ std::string CSimCommandLine::Usage()
            "  --speed X            run clock seconds per real second (default 1)\n"
            "  --rate P             pulses per run-clock second (default 7)\n"
            "  --run                start the GC run at once\n"
-           "  --run-after S        start the GC run after S real seconds\n"
+           "  --run-after S        start the GC run after S real seconds (default 2)\n"
+           "  --idle               no GC run until a host or a test starts one\n"
            "  --run-length S       end the run after S run-clock seconds (default: never)\n"
            "  --seed N             seed of every random number (default 1)\n"
            "  --log FILE           append one line per request received to FILE\n"
@@ -156,6 +157,7 @@ int CSimCommandLine::Parse(const std::vector<std::string>& arguments, CArgs& arg
              return v >= 0;
          }},
     };
+    bool idle = false;
     const std::map<std::string, std::string*> texts = {
         {"--ports-dir", &o.portsDir}, {"--log", &o.requestLogPath}, {"--eeprom", &o.eepromPath}};
 
@@ -167,6 +169,10 @@ int CSimCommandLine::Parse(const std::vector<std::string>& arguments, CArgs& arg
         }
         if (name == "--run") {
             o.runAtStart = true;
+            continue;
+        }
+        if (name == "--idle") {
+            idle = true;
             continue;
         }
         const bool known = integers.count(name) || reals.count(name) || texts.count(name);
@@ -195,6 +201,10 @@ int CSimCommandLine::Parse(const std::vector<std::string>& arguments, CArgs& arg
             return 0;
         }
     }
+    // Started by hand, the board shows a run soon, so a host sees live pulses
+    // without knowing the switches.
+    if (!idle && !o.runAtStart && o.runAfterSeconds < 0)
+        o.runAfterSeconds = 2.0;
     for (CSimFaultRule& rule : faults) {
         rule.command = static_cast<int>(faultCommand);
         rule.pauseMs = rule.kind == SimFault::Drop ? parsed.dropMs : splitPause;

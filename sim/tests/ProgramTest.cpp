@@ -15,6 +15,19 @@ namespace {
 
 using namespace simtest;
 
+TEST(SimCommandLine, StartsARunSoonUnlessToldToStayIdle)
+{
+    CSimCommandLine::CArgs args;
+    std::string error;
+    ASSERT_EQ(CSimCommandLine::Parse({}, args, error), 1) << error;
+    EXPECT_DOUBLE_EQ(args.options.runAfterSeconds, 2.0);
+    ASSERT_EQ(CSimCommandLine::Parse({"--idle"}, args, error), 1) << error;
+    EXPECT_LT(args.options.runAfterSeconds, 0);
+    EXPECT_FALSE(args.options.runAtStart);
+    ASSERT_EQ(CSimCommandLine::Parse({"--run-after", "5"}, args, error), 1) << error;
+    EXPECT_DOUBLE_EQ(args.options.runAfterSeconds, 5.0);
+}
+
 TEST(SimCommandLine, ParsesOptionsAndFaultSwitches)
 {
     CSimCommandLine::CArgs args;
