@@ -2,6 +2,7 @@
 // from a file; both paths must agree, and a file that reads must write back
 // an image that reads again.
 
+#include "ScratchFile.h"
 #include "ConfigFile.h"
 
 #include <cstdint>
@@ -9,46 +10,6 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
-
-namespace {
-
-// One scratch file per process, removed when the process ends.
-struct CScratchFile {
-    std::string path;
-    CScratchFile()
-    {
-        char name[] = "/tmp/fuzz_cnfg_XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) {
-            close(fd);
-            path = name;
-        }
-    }
-    ~CScratchFile()
-    {
-        if (!path.empty())
-            std::remove(path.c_str());
-    }
-};
-
-const std::string& ScratchPath()
-{
-    static const CScratchFile scratch;
-    return scratch.path;
-}
-
-bool WriteScratch(const uint8_t* data, size_t size)
-{
-    if (ScratchPath().empty())
-        return false;
-    FILE* fp = std::fopen(ScratchPath().c_str(), "wb");
-    if (!fp)
-        return false;
-    const bool ok = size == 0 || std::fwrite(data, size, 1, fp) == 1;
-    return std::fclose(fp) == 0 && ok;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -58,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string memory_message;
     const int memory_result = from_memory.Parse(bytes, memory_message);
 
-    if (WriteScratch(data, size)) {
+    if (fuzz::WriteScratch(data, size)) {
         CConfigFile from_file;
         std::string file_message;
-        const int file_result = from_file.Open(ScratchPath(), file_message);
+        const int file_result = from_file.Open(fuzz::ScratchPath(), file_message);
         // An empty file cannot be opened, so it fails without a message.
         if (size > 0 && (file_result != memory_result || file_message != memory_message))
             std::abort();

@@ -2,6 +2,7 @@
 // pulse count and run log, then every pulse the reader accepted. A file that
 // reads must hold every pulse it counts.
 
+#include "ScratchFile.h"
 #include "BaseDVPulseData.h"
 #include "BaseKLYNData.h"
 #include "MessageService.h"
@@ -23,58 +24,22 @@ public:
     }
 };
 
-// One scratch file per process, removed when the process ends.
-struct CScratchFile {
-    std::string path;
-    CScratchFile()
-    {
-        char name[] = "/tmp/fuzz_compactfile_XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) {
-            close(fd);
-            path = name;
-        }
-    }
-    ~CScratchFile()
-    {
-        if (!path.empty())
-            std::remove(path.c_str());
-    }
-};
-
-const std::string& ScratchPath()
-{
-    static const CScratchFile scratch;
-    return scratch.path;
-}
-
-bool WriteScratch(const uint8_t* data, size_t size)
-{
-    if (ScratchPath().empty())
-        return false;
-    FILE* fp = std::fopen(ScratchPath().c_str(), "wb");
-    if (!fp)
-        return false;
-    const bool ok = size == 0 || std::fwrite(data, size, 1, fp) == 1;
-    return std::fclose(fp) == 0 && ok;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static CSilentSink sink;
     CMessageService::SetSink(&sink);
-    if (!WriteScratch(data, size))
+    if (!fuzz::WriteScratch(data, size))
         return 0;
 
     CBaseKLYNData file;
     // Never the program's own default.cfg: the outcome depends on the input alone.
-    file.SetDefaultConfigPath(ScratchPath() + ".absent");
+    file.SetDefaultConfigPath(fuzz::ScratchPath() + ".absent");
     CBaseConfigDataIo config;
     std::string message;
     int done = 0;
-    if (!file.ReadHeader(config, ScratchPath(), message, done))
+    if (!file.ReadHeader(config, fuzz::ScratchPath(), message, done))
         return 0;
 
     const int count = file.GetPulseCount();
@@ -84,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
 
     CBaseDVPulseData pulse;
-    if (!pulse.SetFilePath(ScratchPath()))
+    if (!pulse.SetFilePath(fuzz::ScratchPath()))
         return 0;
     pulse.SetHeaderOffset(static_cast<uint32_t>(file.GetFirstPulseOffset()));
     for (int i = 0; i < count; ++i) {

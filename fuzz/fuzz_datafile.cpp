@@ -1,42 +1,19 @@
 // The data-file reader on arbitrary bytes: it must never crash, hang or size
 // memory from the stored count, and whatever it reads must write back.
 #include "DataFile.h"
+#include "ScratchFile.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
 
-namespace {
-// One scratch file for the whole run, removed when the run ends.
-struct ScratchFile {
-    ScratchFile()
-    {
-        char name[] = "/tmp/fuzz-datafile-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0)
-            close(fd);
-        path = name;
-    }
-    ~ScratchFile() { std::remove(path.c_str()); }
-    std::string path;
-};
-
-const std::string& TempPath()
-{
-    static const ScratchFile file;
-    return file.path;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string path = TempPath();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
+    if (!fuzz::WriteScratch(data, size))
         return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    const std::string& path = fuzz::ScratchPath();
 
     CDataFileHeader header;
     CSalvageReport report;
