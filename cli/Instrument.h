@@ -5,7 +5,9 @@
 #include "Hardware.h"
 
 #include <atomic>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -19,6 +21,17 @@ public:
 
 // A whole number or decimal; false for anything else.
 bool ParseNumber(const std::string& text, double& value);
+
+// The options of an instrument command: switches, non-negative numbers and
+// texts, each written to where the table points. Ends with the port check
+// when port is given. False with the reason in error.
+struct OptionTable {
+    std::map<std::string, bool*> switches;
+    std::map<std::string, double*> numbers;
+    std::map<std::string, std::string*> texts;
+};
+bool ParseOptions(const std::vector<std::string>& args, const OptionTable& table, std::string& error);
+bool CheckPort(int port, std::string& error);
 
 // Set by SIGINT and SIGTERM while a StopSignals object lives.
 class StopSignals {

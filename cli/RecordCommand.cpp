@@ -32,35 +32,15 @@ std::string SizeText(int64_t bytes)
 bool ParseRecordOptions(const std::vector<std::string>& args, RecordOptions& options,
                         std::string& error)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        double value = 0;
-        if (a == "--progress") {
-            options.progress = true;
-        } else if ((a == "--dir" || a == "--prefix") && hasValue) {
-            (a == "--dir" ? options.folder : options.prefix) = args[++i];
-        } else if ((a == "--port" || a == "--baud" || a == "--seconds") && hasValue) {
-            if (!ParseNumber(args[++i], value) || value < 0) {
-                error = "bad value for " + a + ": \"" + args[i] + "\"";
-                return false;
-            }
-            if (a == "--port")
-                options.port = static_cast<int>(value);
-            else if (a == "--baud")
-                options.baud = static_cast<int>(value);
-            else
-                options.seconds = value;
-        } else {
-            error = "unknown or incomplete option \"" + a + "\"";
-            return false;
-        }
-    }
-    if (options.port < 1) {
-        error = "the port number starts at 1";
+    double port = options.port, baud = options.baud;
+    const OptionTable table{{{"--progress", &options.progress}},
+                            {{"--port", &port}, {"--baud", &baud}, {"--seconds", &options.seconds}},
+                            {{"--dir", &options.folder}, {"--prefix", &options.prefix}}};
+    if (!ParseOptions(args, table, error))
         return false;
-    }
-    return true;
+    options.port = static_cast<int>(port);
+    options.baud = static_cast<int>(baud);
+    return CheckPort(options.port, error);
 }
 
 int RunRecord(const RecordOptions& options, std::ostream& out, std::string& error)

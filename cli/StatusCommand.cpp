@@ -84,35 +84,17 @@ int Watch(CCliHardware& hardware, const StatusOptions& options, std::ostream& ou
 bool ParseStatusOptions(const std::vector<std::string>& args, StatusOptions& options,
                         std::string& error)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        double value = 0;
-        if (a == "--watch") {
-            options.watch = true;
-        } else if ((a == "--port" || a == "--baud" || a == "--count" || a == "--seconds") && hasValue) {
-            if (!ParseNumber(args[++i], value) || value < 0) {
-                error = "bad value for " + a + ": \"" + args[i] + "\"";
-                return false;
-            }
-            if (a == "--port")
-                options.port = static_cast<int>(value);
-            else if (a == "--baud")
-                options.baud = static_cast<int>(value);
-            else if (a == "--count")
-                options.pulseLimit = static_cast<int>(value);
-            else
-                options.secondsLimit = value;
-        } else {
-            error = "unknown or incomplete option \"" + a + "\"";
-            return false;
-        }
-    }
-    if (options.port < 1) {
-        error = "the port number starts at 1";
+    double port = options.port, baud = options.baud, count = options.pulseLimit;
+    const OptionTable table{{{"--watch", &options.watch}},
+                            {{"--port", &port}, {"--baud", &baud}, {"--count", &count},
+                             {"--seconds", &options.secondsLimit}},
+                            {}};
+    if (!ParseOptions(args, table, error))
         return false;
-    }
-    return true;
+    options.port = static_cast<int>(port);
+    options.baud = static_cast<int>(baud);
+    options.pulseLimit = static_cast<int>(count);
+    return CheckPort(options.port, error);
 }
 
 int RunStatus(const StatusOptions& options, std::ostream& out, std::string& error)
