@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <qcustomplot.h>
+#include "iPlotXControl.h"
 
 #include <algorithm>
 #include <memory>
@@ -409,7 +409,7 @@ private slots:
     void plotFillsItsForm()
     {
         const auto form = Form(1000);
-        auto* plot = CResourceLibrary::Control<QCustomPlot>(form.get(), 1001);
+        auto* plot = CResourceLibrary::Control<CiPlotXControl>(form.get(), 1001);
         QVERIFY(plot);
         for (QSize size : {QSize(640, 360), QSize(1280, 700)}) {
             LayOut(form.get(), size);
