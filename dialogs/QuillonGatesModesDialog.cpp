@@ -130,7 +130,9 @@ void CQuillonGatesModesDialog::FillGateList()
     if (m_listedGates.empty())
         return;
     const int row = m_bFirstFill ? 0 : list->count() - 1;
-    m_bFirstFill = false;
+    // The first fill the operator sees; fills while hidden do not count.
+    if (isVisible())
+        m_bFirstFill = false;
     list->setCurrentRow(row);
     ShowGate(m_listedGates[static_cast<size_t>(row)]);
 }

@@ -98,6 +98,20 @@ private slots:
         QCOMPARE(m_dialog->GetSelectedRow(), 4);
     }
 
+    void fillsWhileHiddenLeaveTheFirstShownFillAtRowZero()
+    {
+        CQuillonGatesModesDialog hidden(m_backing.get(), CDialogOptions());
+        hidden.SetGateParameters(BoardGates()); // the start-up read
+        hidden.SetGateParameters(BoardGates());
+        hidden.show();
+        hidden.Refresh();
+        QVERIFY(WaitIdle(hidden));
+        QCOMPARE(hidden.GetSelectedRow(), 0);
+        hidden.Refresh();
+        QVERIFY(WaitIdle(hidden));
+        QCOMPARE(hidden.GetSelectedRow(), 4);
+    }
+
     void formulaFollowsOperatorAndAlpha()
     {
         m_dialog->Refresh();
