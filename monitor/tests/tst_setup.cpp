@@ -18,6 +18,7 @@
 #include "QuillonDlg.h"
 #include "QuillonGatesModesDialog.h"
 #include "QuillonIniConfig.h"
+#include "QuillonRunLogDialog.h"
 #include "QuillonSetEventDialog.h"
 #include "iPlotXControl.h"
 
@@ -38,7 +39,8 @@ enum {
     kSaveConfig = 1008,
     kGateParams = 1013,
     kBoardParams = 1012,
-    kTimedEvents = 1015
+    kTimedEvents = 1015,
+    kViewRunLog = 1025
 };
 
 const char kApplied[] = "Configuration file has been successfully opened and applied";
@@ -326,6 +328,61 @@ private slots:
         QVERIFY(expected.GetTimedEvent() == board.GetTimedEvent());
     }
 
+    void offlineSaveTakesTheDialogsValuesNotTheBoards()
+    {
+        // What the dialogs hold: the start-up read of the board's defaults.
+        const CGateParameters dialogs = m_window->GateDialog()->GetGateParameters();
+        m_sim->SetGates(SetUp(8).GetGateParameters());
+        SetOnline(false);
+        const QString path = m_folder.filePath("offline.cnfg");
+        CFileDialogRecorder files;
+        files.QueueAnswer(path.toStdString());
+        const uint64_t reads = m_sim->GetRequestCount(0x11);
+        m_window->OnButtonClicked(kSaveConfig);
+        SetOnline(true);
+        QVERIFY(DebugLogHas(kSaved));
+        QCOMPARE(m_sim->GetRequestCount(0x11), reads);
+        CConfigFile saved;
+        std::string message;
+        QVERIFY(saved.Open(path.toStdString(), message));
+        QVERIFY(saved.GetGateParameters() == dialogs);
+    }
+
+    void anUnreadableBoardAsksBeforeSavingTheDialogsValues()
+    {
+        CSimFaultRule refuse;
+        refuse.kind = SimFault::WrongCode;
+        refuse.command = 0x13;
+        m_sim->AddFault(refuse);
+        const QString path = m_folder.filePath("asked.cnfg");
+        CFileDialogRecorder files;
+        files.QueueAnswer(path.toStdString());
+        CMessageRecorder messages;
+        messages.QueueAnswer(IDNO);
+        m_window->OnButtonClicked(kSaveConfig);
+        QTRY_COMPARE_WITH_TIMEOUT(messages.Count(), size_t(1), kDeadlineMs);
+        QCOMPARE(messages.Messages()[0].buttons, MessageButtons::YesNo);
+        QVERIFY(Texts(messages).at(0).startsWith("The set-up could not be read from the board."));
+        QCOMPARE(files.Count(), size_t(0));
+
+        messages.QueueAnswer(IDYES);
+        m_window->OnButtonClicked(kSaveConfig);
+        QTRY_VERIFY_WITH_TIMEOUT(DebugLogHas(kSaved), kDeadlineMs);
+        QCOMPARE(files.Count(), size_t(1));
+        QVERIFY(QFile::exists(path));
+    }
+
+    void viewRunLogListsTheRunLog()
+    {
+        CRunLog::AddEntry("Manual Recording Start");
+        m_window->OnButtonClicked(kViewRunLog);
+        CQuillonRunLogDialog* log = m_window->RunLogDialog();
+        QVERIFY(log->isVisible());
+        QVERIFY(!log->Lines().isEmpty());
+        QVERIFY(log->Lines().last().endsWith("Manual Recording Start"));
+        QCOMPARE(QString::fromStdString(log->GetLogPath()), QString::fromStdString(CRunLog::GetFilePath()));
+    }
+
     void aFileThatCannotBeWrittenIsReportedByName()
     {
         const QString path = m_folder.filePath("missing-folder/setup.cnfg");
@@ -442,6 +499,17 @@ private:
         if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             out.write(bytes);
         return path;
+    }
+
+    void SetOnline(bool online)
+    {
+        const std::string path = CFilePaths::GetConfigPath() + "/TarvolinMonitorIniSettings.ini";
+        QFile ini(QString::fromStdString(path));
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(online ? "[Settings]\nIsOnline=1\nEnableDebugLog=1\n" : "[Settings]\nIsOnline=0\nEnableDebugLog=1\n");
+        ini.close();
+        CQuillonIniConfig::Initialize(path);
+        QCOMPARE(CQuillonIniConfig::IsOnline(), online);
     }
 
     bool DebugLogHas(const char* text)
