@@ -1,9 +1,12 @@
 // Feeds arbitrary bytes to the archive reader: the first byte picks the order
 // in which items are read, the rest is the archive. Also loads the bytes as a
-// data-settings record, plain and behind a class tag.
+// data-settings record, plain and behind a class tag, as the instrument list
+// and as the limit-line file.
 
 #include "Archive.h"
 #include "DataSettings.h"
+#include "GeneralPCSettings.h"
+#include "LimitSettings.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,5 +71,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             again.GetPosition() != settings.GetPosition())
             __builtin_trap();
     }
+
+    CGeneralPCSettings list;
+    if (list.FromBytes(archive, msg)) {
+        // A list that loads writes back to the same list.
+        CGeneralPCSettings again;
+        if (!again.FromBytes(list.ToBytes(), msg) || !(again == list))
+            __builtin_trap();
+    }
+    CLimitSettings limits;
+    if (limits.FromBytes(archive, msg) && limits.ToBytes().size() != CLimitSettings::kFileSize)
+        __builtin_trap();
     return 0;
 }

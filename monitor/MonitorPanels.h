@@ -2,7 +2,7 @@
 // The main window's panels, each built from its form in the resource library:
 // the title bar, the toolbar, the current-data bar and the about dialog.
 
-#include "ButtonPannel.h"
+#include "FormPannel.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -10,23 +10,6 @@
 class CImageButton;
 class QLabel;
 class QLineEdit;
-
-// A panel whose image buttons come from a form: every CImageButton of the
-// form is registered with its control id, picture and tool tip.
-class CFormPannel : public CButtonPannel {
-    Q_OBJECT
-public:
-    CFormPannel(int templateId, QWidget* parent);
-    QWidget* Form() const { return m_pForm; }
-    QLabel* Label(int id) const;
-
-protected:
-    void CreateButtons() override;
-
-private:
-    int m_nTemplateId;
-    QWidget* m_pForm = nullptr;
-};
 
 // Drags the main window by its title bar or toolbar background; a double
 // click on the title bar maximises or restores.

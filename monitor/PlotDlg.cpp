@@ -71,15 +71,10 @@ CPlotDlg::CPlotDlg(QWidget* parent) : QWidget(parent)
     connect(m_pChart, &CiPlotXControl::cursorMoved, this, &CPlotDlg::OnCursorMoved);
     connect(m_pChart, &CiPlotXControl::cursorLeft, this, &CPlotDlg::OnCursorLeft);
     // The tick length needs the laid-out axis rect, which exists only after a replot.
-    connect(m_pChart, &QCustomPlot::afterReplot, this, &CPlotDlg::UpdateMarkerLength);
+    connect(m_pChart, &CiPlotXControl::replotted, this, &CPlotDlg::UpdateMarkerLength);
 }
 
 CPlotDlg::~CPlotDlg() = default;
-
-QCustomPlot* CPlotDlg::Chart() const
-{
-    return m_pChart;
-}
 
 // ---- pulses ----
 
@@ -103,7 +98,7 @@ void CPlotDlg::DrawPulse(const CPulseData& pulse, int nTrace)
 void CPlotDlg::DrawPulseAndReplotNow(const CPulseData& pulse, int nTrace)
 {
     DrawPulse(pulse, nTrace);
-    m_pChart->replot(QCustomPlot::rpImmediateRefresh);
+    m_pChart->Replot(true);
 }
 
 void CPlotDlg::DrawTrace(const CPulseData& pulse, int nTrace)
@@ -136,7 +131,7 @@ void CPlotDlg::SetTriggerLevel(double dLevel)
 {
     m_pChart->SetMarkerY(m_nTriggerMarker, dLevel);
     m_pChart->SetMarkerVisible(m_nTriggerMarker, true);
-    m_pChart->replot(QCustomPlot::rpQueuedReplot);
+    m_pChart->Replot();
 }
 
 void CPlotDlg::Redraw()
@@ -162,7 +157,7 @@ void CPlotDlg::Redraw()
 
     if (!m_bLimitsMoving)
         PlaceLimits();
-    m_pChart->replot(QCustomPlot::rpQueuedReplot);
+    m_pChart->Replot();
 }
 
 void CPlotDlg::ApplyRanges(const CAxisRanges& ranges)
@@ -186,13 +181,13 @@ void CPlotDlg::PlaceLimits()
 
 void CPlotDlg::UpdateMarkerLength()
 {
-    if (m_bMarkerLengthSet || m_pChart->axisRect()->width() <= 1)
+    if (m_bMarkerLengthSet || m_pChart->GetPlotArea().width() <= 1)
         return;
     m_bMarkerLengthSet = true;
     const double xMin = m_pChart->GetXAxisMin();
     const double pixels = m_pChart->XToPixel(xMin + kMarkerLengthMs) - m_pChart->XToPixel(xMin);
     m_pChart->SetMarkerPixelLength(std::max(pixels, kMinMarkerPixels));
-    m_pChart->replot(QCustomPlot::rpQueuedReplot);
+    m_pChart->Replot();
 }
 
 // ---- zoom ----
@@ -266,7 +261,7 @@ void CPlotDlg::SetLimitSettingsPath(const QString& path)
     }
     if (m_pChart->GetLimitCount() > 0 && !m_bLimitsMoving) {
         PlaceLimits();
-        m_pChart->replot(QCustomPlot::rpQueuedReplot);
+        m_pChart->Replot();
     }
 }
 
@@ -293,7 +288,7 @@ void CPlotDlg::OnLimitDragEnded(int /*nLimit*/, int nCode)
     if (!m_limits.SaveToFile(m_strLimitSettingsPath.toStdString(), msg))
         CDebugLog::Add(msg);
     PlaceLimits();
-    m_pChart->replot(QCustomPlot::rpQueuedReplot);
+    m_pChart->Replot();
 }
 
 // ---- pause and step ----

@@ -32,7 +32,6 @@
 
 class CiPlotXControl;
 class CPulseData;
-class QCustomPlot;
 
 class CPlotDlg : public QWidget {
     Q_OBJECT
@@ -78,7 +77,6 @@ public:
     QString GetReadoutText() const;
     void ClearBasePoint();
 
-    QCustomPlot* Chart() const;
     CiPlotXControl* PlotControl() const { return m_pChart; }
 
 signals:

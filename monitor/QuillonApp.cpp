@@ -3,6 +3,7 @@
 #include "CoreInterface.h"
 #include "FilePaths.h"
 #include "ImageButton.h"
+#include "QtFileDialogSink.h"
 #include "QtMessageSink.h"
 #include "QuillonCommandLineInfo.h"
 #include "QuillonDlg.h"
@@ -40,12 +41,15 @@ int CQuillonApp::Run(int argc, char** argv)
     QApplication::setApplicationName("Tarvolin Monitor");
     CQtMessageSink sink;
     CMessageService::SetSink(&sink);
+    CQtFileDialogSink fileDialogs;
+    CFileDialogService::SetSink(&fileDialogs);
 
     if (!LoadResources(CResourceLibrary::DefaultPath())) {
         QMessageBox box(QMessageBox::Critical, "Tarvolin Monitor", kMissingResources, QMessageBox::Ok);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.exec();
         CMessageService::SetSink(nullptr);
+        CFileDialogService::SetSink(nullptr);
         return 1;
     }
     ApplyCommandLine(app.arguments().mid(1));
@@ -55,13 +59,16 @@ int CQuillonApp::Run(int argc, char** argv)
     {
         CQuillonDlg window;
         sink.SetParent(&window);
+        fileDialogs.SetParent(&window);
         window.Initialize();
         window.show();
         result = QApplication::exec();
         sink.SetParent(nullptr);
+        fileDialogs.SetParent(nullptr);
     }
     // Stop the poller before the window's objects go, and release the port.
     CCoreInterface::Cleanup();
     CMessageService::SetSink(nullptr);
+    CFileDialogService::SetSink(nullptr);
     return result;
 }

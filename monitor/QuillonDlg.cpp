@@ -1,13 +1,22 @@
 #include "QuillonDlg.h"
 
+#include "Archive.h"
 #include "CoreInterface.h"
+#include "FileDialogService.h"
 #include "FilePaths.h"
+#include "InstrumentBacking.h"
 #include "Logs.h"
 #include "MessageService.h"
 #include "MonitorText.h"
 #include "PlotDlg.h"
+#include "PrintDialogService.h"
+#include "QuillonBoardChanDialog.h"
+#include "QuillonGatesModesDialog.h"
 #include "QuillonIniConfig.h"
+#include "QuillonRunLogDialog.h"
+#include "QuillonSetEventDialog.h"
 #include "ResourceLibrary.h"
+#include "iPlotXControl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,8 +24,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScreen>
-#include <qcustomplot.h>
 
 namespace {
 
@@ -35,6 +44,17 @@ enum : int {
 };
 
 const QColor kPanelColour(0, 76, 154);
+const char kCaption[] = "Tarvolin Monitor";
+
+// The configuration files' dialogs: "hide read-only, file must exist", the
+// filter and the initial name the operator has always seen.
+constexpr unsigned kConfigDialogFlags = 0x1004;
+const char kConfigFilter[] = "Tarvolin Monitor (*.cnfg)|*.cnfg*|All Files (*.*)|*.*||";
+const char kSavedText[] = "Configuration file has been successfully Saved";
+const char kAppliedText[] = "Configuration file has been successfully opened and applied";
+const char kMixtureText[] = "The board may now hold a mixture of the old and the new set-up.";
+// A configuration file is a few kilobytes; anything far larger is not one.
+constexpr size_t kMaxConfigFileBytes = 1u << 20;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -71,10 +91,9 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
                                  static_cast<CButtonPannel*>(m_pCurrentData)})
         panel->Initialize();
 
-    // The dialogs behind these buttons arrive with the parameter dialogs.
-    for (unsigned id : {kOpenConfig, kSaveConfig, kGateParams, kBoardParams, kTimedEvents,
-                        kDataSettings, kViewRunLog})
-        m_pToolbar->EnableControl(id, 0);
+    // The data-settings dialog arrives with the recording settings.
+    m_pToolbar->EnableControl(kDataSettings, 0);
+    CreateDialogs();
 
     connect(m_pTitleBar, &CTitleBarDlg::maximiseRequested, this, &CQuillonDlg::ToggleMaximised);
     connect(m_pCurrentData, &CDialogCurrentData::holdReference, this, &CQuillonDlg::OnHoldReference);
@@ -103,6 +122,13 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
 CQuillonDlg::~CQuillonDlg()
 {
     CCoreInterface::SetNotifier(nullptr);
+    HideBusy();
+    // The dialogs cancel what they wait for; then the backing lets its
+    // worker finish the exchange under way.
+    delete m_pGateDialog;
+    delete m_pBoardDialog;
+    delete m_pEventDialog;
+    m_pBacking.reset();
     if (m_recorder.IsRecording()) {
         std::string ignored;
         m_recorder.Stop(ignored);
@@ -111,10 +137,19 @@ CQuillonDlg::~CQuillonDlg()
 
 void CQuillonDlg::Initialize()
 {
-    CBoardParameters board;
-    CChannelParameters channels;
-    if (CCoreInterface::GetBoardAndChannelParameters(board, channels))
-        m_pPlot->SetTriggerLevel(board.GetAdcTriggerLevel());
+    // The dialogs start with what the board holds; the trigger line with its level.
+    m_nStartUpRead =
+        m_pBacking->Start({BackingOperation::ReadSetUp, {}}, [this](const CBackingResult& result) {
+            m_nStartUpRead = 0;
+            if (!result.nResult)
+                return;
+            m_pGateDialog->SetGateParameters(result.records.gates);
+            m_pBoardDialog->SetGateParameters(result.records.gates);
+            m_pBoardDialog->SetRecords(result.records.board, result.records.channels);
+            m_pEventDialog->SetGateParameters(result.records.gates);
+            m_pEventDialog->SetEvents(result.records.events);
+            m_pPlot->SetTriggerLevel(result.records.board.GetAdcTriggerLevel());
+        });
 
     // The poller posts; the window handles its events on its own thread. The
     // destructor removes the notifier (which waits for a running call), so
@@ -139,6 +174,8 @@ void CQuillonDlg::customEvent(QEvent* event)
     } else if (event->type() == static_cast<QEvent::Type>(kPulseDataEvent)) {
         m_pPulsePending->store(false);
         OnPulseData();
+    } else if (event->type() == static_cast<QEvent::Type>(kGatesChangedEvent)) {
+        OnGatesChanged();
     }
 }
 
@@ -296,6 +333,24 @@ void CQuillonDlg::OnButtonClicked(unsigned id)
     case kZoomOut: m_pPlot->ZoomOut(); break;
     case kZoomToFit: m_pPlot->ZoomToFit(); break;
     case kPrint: PrintPlot(); break;
+    case kGateParams:
+        ShowDialog(m_pGateDialog, [this] { m_pGateDialog->Refresh(); });
+        break;
+    case kBoardParams:
+        ShowDialog(m_pBoardDialog, [this] { m_pBoardDialog->Refresh(); });
+        break;
+    case kTimedEvents:
+        ShowDialog(m_pEventDialog, [this] { m_pEventDialog->Refresh(); });
+        break;
+    case kViewRunLog:
+        ShowDialog(m_pRunLogDialog, [this] { m_pRunLogDialog->Load(); });
+        break;
+    case kSaveConfig:
+        SaveConfig();
+        break;
+    case kOpenConfig:
+        OpenConfig();
+        break;
     case kAbout:
         if (!m_pAbout->isVisible()) {
             ShowCentred(m_pAbout);
@@ -307,6 +362,224 @@ void CQuillonDlg::OnButtonClicked(unsigned id)
     case kMaximise: ToggleMaximised(); break;
     default: break;
     }
+}
+
+void CQuillonDlg::CreateDialogs()
+{
+    m_pBacking = std::make_unique<CInstrumentBacking>();
+    CDialogOptions options;
+    options.caption = kCaption;
+    options.pFallback = &m_configFile;
+    m_pGateDialog = new CQuillonGatesModesDialog(m_pBacking.get(), options, this);
+    m_pBoardDialog = new CQuillonBoardChanDialog(m_pBacking.get(), options, this);
+    m_pEventDialog = new CQuillonSetEventDialog(m_pBacking.get(), options, this);
+    CRunLogOptions runLog;
+    runLog.caption = kCaption;
+    runLog.logPath = CRunLog::GetFilePath();
+    m_pRunLogDialog = new CQuillonRunLogDialog(runLog, this);
+    m_pRunLogDialog->Load();
+
+    connect(m_pBoardDialog, &CQuillonBoardChanDialog::applied, this,
+            [this](const CBoardParameters& board, const CChannelParameters&) {
+                m_pPlot->SetTriggerLevel(board.GetAdcTriggerLevel());
+            });
+    // Posted, as the board/channel dialog may be the one reading just now.
+    connect(m_pGateDialog, &CQuillonGatesModesDialog::gatesSent, this,
+            [this] { QCoreApplication::postEvent(this, new CNotifyEvent(kGatesChangedEvent)); });
+}
+
+void CQuillonDlg::ShowDialog(QWidget* dialog, const std::function<void()>& refresh)
+{
+    if (dialog->isVisible())
+        return;
+    ShowCentred(dialog);
+    refresh();
+}
+
+void CQuillonDlg::OnGatesChanged()
+{
+    m_pBoardDialog->RefreshGates();
+}
+
+bool CQuillonDlg::IsReadingStartUpSetUp() const
+{
+    return m_nStartUpRead != 0 && m_pBacking->IsPending(m_nStartUpRead);
+}
+
+QString CQuillonDlg::GetBusyText() const
+{
+    return m_pBusy ? m_pBusy->labelText() : QString();
+}
+
+void CQuillonDlg::ShowBusy(const QString& text, std::function<void()> onCancel)
+{
+    HideBusy();
+    m_pBusy = new QProgressDialog(text, QStringLiteral("Cancel"), 0, 0, this);
+    m_pBusy->setWindowTitle(QString::fromLatin1(kCaption));
+    m_pBusy->setWindowModality(Qt::WindowModal);
+    m_pBusy->setMinimumDuration(0);
+    m_pBusy->setAutoClose(false);
+    m_pBusy->setAutoReset(false);
+    connect(m_pBusy, &QProgressDialog::canceled, this, [this, onCancel = std::move(onCancel)] {
+        HideBusy();
+        onCancel();
+    });
+    m_pBusy->show();
+}
+
+void CQuillonDlg::HideBusy()
+{
+    if (!m_pBusy)
+        return;
+    QProgressDialog* busy = m_pBusy;
+    m_pBusy = nullptr;
+    busy->disconnect(this);
+    busy->hide();
+    busy->deleteLater();
+}
+
+void CQuillonDlg::CancelBusy()
+{
+    if (m_pBusy)
+        emit m_pBusy->canceled();
+}
+
+void CQuillonDlg::SaveConfig()
+{
+    if (m_nSetUpRequest)
+        return;
+    if (!CQuillonIniConfig::IsOnline()) {
+        SaveConfigAs();
+        return;
+    }
+    // Online, the file is to hold what the board holds now.
+    const auto cancel = [this] {
+        m_pBacking->Cancel(m_nSetUpRequest);
+        m_nSetUpRequest = 0;
+    };
+    ShowBusy(QString::fromStdString(m_pBacking->BusyText(BackingOperation::ReadSetUp)), cancel);
+    m_nSetUpRequest =
+        m_pBacking->Start({BackingOperation::ReadSetUp, {}}, [this](const CBackingResult& result) {
+            m_nSetUpRequest = 0;
+            HideBusy();
+            if (result.nResult) {
+                m_pGateDialog->SetGateParameters(result.records.gates);
+                m_pBoardDialog->SetRecords(result.records.board, result.records.channels);
+                m_pEventDialog->SetEvents(result.records.events);
+            } else if (CMessageService::Show(
+                           "The set-up could not be read from the board.\n" + result.strMessage +
+                               "\n\nSave the values the parameter dialogs hold instead?",
+                           kCaption, MessageIcon::Question, MessageButtons::YesNo) != IDYES) {
+                return;
+            }
+            SaveConfigAs();
+        });
+}
+
+void CQuillonDlg::SaveConfigAs()
+{
+    CFileDialogRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Save Config";
+    request.filter = kConfigFilter;
+    request.defaultExtension = "cnfg";
+    request.initialName = "*.cnfg";
+    request.flags = kConfigDialogFlags;
+    std::string path;
+    if (!CFileDialogService::Ask(request, path))
+        return;
+    m_configFile.SetGateParameters(m_pGateDialog->GetGateParameters());
+    m_configFile.SetBoardParameters(m_pBoardDialog->GetBoardParameters());
+    m_configFile.SetChannelParameters(m_pBoardDialog->GetChannelParameters());
+    m_configFile.SetTimedEvent(m_pEventDialog->GetAppliedEvents());
+    std::vector<uint8_t> image;
+    m_configFile.AppendImage(image);
+    // Through a temporary file: a failed save leaves an earlier file whole.
+    std::string error;
+    if (!WriteFileBytes(path, image, error)) {
+        CMessageService::Show("The configuration file \"" + path + "\" could not be saved:\n" +
+                                  error,
+                              kCaption, MessageIcon::Error);
+        return;
+    }
+    CDebugLog::Add(kSavedText);
+}
+
+void CQuillonDlg::OpenConfig()
+{
+    if (m_nSetUpRequest)
+        return;
+    CFileDialogRequest request;
+    request.kind = FileDialogKind::Open;
+    request.title = "Open Config";
+    request.filter = kConfigFilter;
+    request.defaultExtension = ".cnfg";
+    request.initialName = "*.cnfg";
+    request.flags = kConfigDialogFlags;
+    std::string path;
+    if (CFileDialogService::Ask(request, path))
+        ApplyConfig(path);
+}
+
+void CQuillonDlg::ApplyConfig(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    CConfigFile file;
+    if (!ReadFileBytes(path, bytes, error, kMaxConfigFileBytes) || !file.Parse(bytes, error)) {
+        CMessageService::Show("The configuration file \"" + path + "\" could not be opened:\n" +
+                                  error,
+                              kCaption, MessageIcon::Error);
+        return;
+    }
+    if (file.GetTag() != CConfigFile::kTag) {
+        CMessageService::Show("\"" + path +
+                                  "\" is not a configuration file: it does not start with the "
+                                  "configuration tag. Nothing was sent to the board.",
+                              kCaption, MessageIcon::Error);
+        return;
+    }
+    // The file becomes the configuration object and the dialogs' records,
+    // whatever the board makes of it; a start-up read still under way
+    // would bring back what the board held before.
+    m_pBacking->Cancel(m_nStartUpRead);
+    m_nStartUpRead = 0;
+    m_configFile = file;
+    m_pGateDialog->SetGateParameters(file.GetGateParameters());
+    m_pEventDialog->SetGateParameters(file.GetGateParameters());
+    m_pEventDialog->SetEvents(file.GetTimedEvent());
+    m_pBoardDialog->SetGateParameters(file.GetGateParameters());
+    m_pBoardDialog->SetRecords(file.GetBoardParameters(), file.GetChannelParameters());
+
+    CBackingRequest apply{BackingOperation::ApplySetUp, {}};
+    apply.records.gates = file.GetGateParameters();
+    apply.records.board = file.GetBoardParameters();
+    apply.records.channels = file.GetChannelParameters();
+    apply.records.events = file.GetTimedEvent();
+    const auto cancel = [this, path] {
+        m_pBacking->Cancel(m_nSetUpRequest);
+        m_nSetUpRequest = 0;
+        CMessageService::Show("Applying the configuration file \"" + path + "\" was cancelled.\n" +
+                                  kMixtureText,
+                              kCaption, MessageIcon::Warning);
+    };
+    ShowBusy(QStringLiteral("Applying the configuration file to the board..."), cancel);
+    const unsigned adcTriggerLevel = file.GetBoardParameters().GetAdcTriggerLevel();
+    m_nSetUpRequest = m_pBacking->Start(apply, [this, path,
+                                                adcTriggerLevel](const CBackingResult& result) {
+        m_nSetUpRequest = 0;
+        HideBusy();
+        if (!result.nResult) {
+            CMessageService::Show("The configuration file \"" + path +
+                                      "\" could not be applied.\n" + result.strMessage + "\n" +
+                                      kMixtureText,
+                                  kCaption, MessageIcon::Error);
+            return;
+        }
+        m_pPlot->SetTriggerLevel(adcTriggerLevel);
+        CDebugLog::Add(kAppliedText);
+        CMessageService::Show(kAppliedText, kCaption, MessageIcon::Information, MessageButtons::Ok);
+    });
 }
 
 void CQuillonDlg::ShowCentred(QWidget* dialog)
@@ -332,15 +605,14 @@ void CQuillonDlg::PrintPlot()
     // The print button prints what the operator sees: the live plot.
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!CPrintDialogService::Ask(printer, 1, 1, this))
         return;
-    QCPPainter painter(&printer);
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    QCustomPlot* chart = m_pPlot->Chart();
-    const double scale = std::min(page.width() / double(chart->width()), page.height() / double(chart->height()));
-    painter.scale(scale, scale);
-    chart->toPainter(&painter, chart->width(), chart->height());
+    QPainter painter(&printer);
+    m_pPlot->PlotControl()->Render(
+        painter,
+        printer.pageLayout()
+            .paintRectPixels(printer.resolution())
+            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft()));
 }
 
 void CQuillonDlg::OnSizeChanged() { Layout(); }

@@ -4,6 +4,7 @@
 // notifications of the instrument link's status poller, which arrive here as
 // queued events on the user-interface thread.
 
+#include "ConfigFile.h"
 #include "DataRecorder.h"
 #include "MonitorPanels.h"
 #include "PageEx.h"
@@ -11,15 +12,23 @@
 
 #include <QEvent>
 #include <atomic>
+#include <functional>
 #include <memory>
 
+class CInstrumentBacking;
 class CPlotDlg;
+class CQuillonBoardChanDialog;
+class CQuillonGatesModesDialog;
+class CQuillonRunLogDialog;
+class CQuillonSetEventDialog;
 class QLabel;
+class QProgressDialog;
 
 // The main window's event types keep the values of the system's window messages.
 enum MonitorEvent : int {
     kStatusUpdateEvent = 1131,
     kPulseDataEvent = 1133,
+    kGatesChangedEvent = 1137,
 };
 
 class CQuillonDlg : public CPageEx {
@@ -41,6 +50,12 @@ public:
     void OnRecordStop();
     void ResetToReady();
     void OnButtonClicked(unsigned id) override;
+    // UM_GATES_CHANGED: the gate dialog sent gates; the board/channel
+    // dialog, when shown, renames its modes.
+    void OnGatesChanged();
+    // The toolbar's set-up commands.
+    void SaveConfig();
+    void OpenConfig();
 
     // What the status lines and fields show (tests read them).
     QString StatusLine(int controlId) const;
@@ -51,6 +66,17 @@ public:
     const CPulseData& LivePulse() const { return m_livePulse; }
     bool IsRecording() const { return m_recorder.IsRecording(); }
     CDataRecorder& Recorder() { return m_recorder; }
+    CQuillonGatesModesDialog* GateDialog() const { return m_pGateDialog; }
+    CQuillonBoardChanDialog* BoardDialog() const { return m_pBoardDialog; }
+    CQuillonSetEventDialog* EventDialog() const { return m_pEventDialog; }
+    CQuillonRunLogDialog* RunLogDialog() const { return m_pRunLogDialog; }
+    const CConfigFile& ConfigFile() const { return m_configFile; }
+    // The note of a set-up file operation that waits for the board ("" when none does).
+    QString GetBusyText() const;
+    // As the busy note's Cancel button does.
+    void CancelBusy();
+    // True while the start-up read of the board's set-up is under way.
+    bool IsReadingStartUpSetUp() const;
 
 protected:
     void customEvent(QEvent* event) override;
@@ -65,13 +91,32 @@ private:
     void SetStatus(int controlId, const QString& text);
     void ShowRunState();
     void StopRecording(const char* runLogEntry);
-
+    void CreateDialogs();
+    // Shows a dialog centred over the window unless it is visible already;
+    // then runs refresh (what showing it does).
+    void ShowDialog(QWidget* dialog, const std::function<void()>& refresh);
+    void SaveConfigAs();
+    void ApplyConfig(const std::string& path);
+    void ShowBusy(const QString& text, std::function<void()> onCancel);
+    void HideBusy();
     CTitleBarDlg* m_pTitleBar = nullptr;
     CToolbarButtonDialog* m_pToolbar = nullptr;
     CPlotDlg* m_pPlot = nullptr;
     CDialogCurrentData* m_pCurrentData = nullptr;
     QWidget* m_pStatusForm = nullptr;
     CTarvolinMonitorAboutDialog* m_pAbout = nullptr;
+    // The parameter dialogs read and write the board through the backing;
+    // the configuration file object is the image of the last file saved or
+    // opened and their fallback when the board cannot be read.
+    std::unique_ptr<CInstrumentBacking> m_pBacking;
+    CConfigFile m_configFile;
+    CQuillonGatesModesDialog* m_pGateDialog = nullptr;
+    CQuillonBoardChanDialog* m_pBoardDialog = nullptr;
+    CQuillonSetEventDialog* m_pEventDialog = nullptr;
+    CQuillonRunLogDialog* m_pRunLogDialog = nullptr;
+    QProgressDialog* m_pBusy = nullptr;
+    int m_nSetUpRequest = 0;
+    int m_nStartUpRead = 0;
 
     CPulseData m_livePulse;
     bool m_bInitialised = false;

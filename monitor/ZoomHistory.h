@@ -7,16 +7,9 @@
 // oldest views survive and the most recent ones are lost (the operator can
 // always get back to the whole pulse with zoom to fit).
 
+#include "AxisRanges.h"
+
 #include <array>
-
-struct CAxisRanges {
-    double dXMin = 0.0;
-    double dXMax = 0.0;
-    double dYMin = 0.0;
-    double dYMax = 0.0;
-
-    bool operator==(const CAxisRanges& other) const = default;
-};
 
 class CZoomHistory {
 public:

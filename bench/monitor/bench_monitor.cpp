@@ -11,10 +11,10 @@
 #include "QuillonApp.h"
 #include "QuillonDlg.h"
 
+#include "iPlotXControl.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
-#include <qcustomplot.h>
 
 #include <algorithm>
 #include <cmath>
@@ -74,7 +74,7 @@ int main(int argc, char** argv)
         timer.start();
         live = pulses[static_cast<size_t>(i) % pulses.size()];
         plot->DrawPulse(live, 0);
-        plot->Chart()->replot(QCustomPlot::rpImmediateRefresh);
+        plot->PlotControl()->Replot(true);
         const std::string frequency = monitor::FrequencyText(monitor::CorrectedFrequency(1.0f, live.GetFrequencyPulse()));
         const std::string elapsed = monitor::ElapsedTimeText(live.GetPulseTime());
         window.CurrentData()->SetFrequency(0, QString::fromStdString(frequency));

@@ -38,8 +38,9 @@ CPulseData Pulse(int samples, long index = 1, int base = 100, int step = 12)
 
 double FirstValue(const CPlotDlg& plot, int trace)
 {
-    const auto data = plot.Chart()->graph(trace)->data();
-    return data->isEmpty() ? -1.0 : data->constBegin()->value;
+    std::vector<double> x, y;
+    plot.PlotControl()->GetChannelData(trace, x, y);
+    return y.empty() ? -1.0 : y.front();
 }
 
 } // namespace
@@ -74,7 +75,7 @@ private:
         plot->SetLimitSettingsPath(LimitFile());
         plot->resize(800, 500);
         plot->show();
-        plot->Chart()->replot(); // lays out the axis rect, so pixels mean something
+        plot->PlotControl()->Replot(true); // lays out the axis rect, so pixels mean something
         return plot;
     }
 
@@ -172,9 +173,10 @@ private slots:
 
         QCOMPARE(chart->GetChannelPointCount(0), 250);
         QCOMPARE(chart->GetChannelPointCount(1), 200);
-        auto live = plot->Chart()->graph(0)->data();
-        QCOMPARE((live->constBegin() + 249)->key, 24.9);
-        QCOMPARE((live->constBegin() + 249)->value, 1234.0 + 249 * 12);
+        std::vector<double> x, y;
+        chart->GetChannelData(0, x, y);
+        QCOMPARE(x.at(249), 24.9);
+        QCOMPARE(y.at(249), 1234.0 + 249 * 12);
         for (int n = 0; n < 3; ++n)
             QVERIFY(chart->IsChannelVisible(n));
         QCOMPARE(chart->GetMarkerY(1), 1234.0);

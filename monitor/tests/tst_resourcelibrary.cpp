@@ -2,7 +2,10 @@
 // the forms with the controls and texts the Monitor relies on.
 #include "ResourceLibrary.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -11,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <qcustomplot.h>
+#include "iPlotXControl.h"
 
 #include <algorithm>
 #include <memory>
@@ -28,7 +31,7 @@ public:
     using QWidget::QWidget;
 };
 
-const int kForms[] = {102, 129, 134, 167, 1000, 1009};
+const int kForms[] = {102, 129, 134, 167, 1000, 1009, 157, 159, 160, 162};
 
 struct ImageButtonRow
 {
@@ -409,12 +412,83 @@ private slots:
     void plotFillsItsForm()
     {
         const auto form = Form(1000);
-        auto* plot = CResourceLibrary::Control<QCustomPlot>(form.get(), 1001);
+        auto* plot = CResourceLibrary::Control<CiPlotXControl>(form.get(), 1001);
         QVERIFY(plot);
         for (QSize size : {QSize(640, 360), QSize(1280, 700)}) {
             LayOut(form.get(), size);
             QCOMPARE(plot->geometry(), form->rect());
         }
+    }
+
+    // Every control the dialogs reach by id, of the kind they expect, with its caption.
+    void dialogControls_data()
+    {
+        QTest::addColumn<int>("form");
+        QTest::addColumn<int>("control");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        const struct {
+            int form, control;
+            const char* kind;
+            const char* text;
+        } rows[] = {
+            {157, 1085, "list", ""}, {157, 1029, "combo", ""}, {157, 1032, "edit", ""}, {157, 1025, "edit", ""},
+            {157, 1030, "combo", ""}, {157, 1031, "edit", ""}, {157, 1026, "edit", ""}, {157, 1027, "edit", ""},
+            {157, 1028, "check", "Enable Sqrt"}, {157, 1033, "label", "A - 0.000B"}, {157, 1087, "button", "Change"},
+            {157, 1, "button", "OK"}, {157, 2, "button", "Cancel"}, {157, 1088, "button", "Export AIA..."},
+            {159, 1001, "edit", ""}, {159, 1003, "edit", ""}, {159, 1006, "edit", ""},
+            {159, 1009, "combo", ""}, {159, 1010, "combo", ""}, {159, 1011, "combo", ""}, {159, 1013, "edit", ""},
+            {159, 1012, "button", "Zero"}, {159, 1015, "button", "Set"},
+            {159, 1016, "combo", ""}, {159, 1017, "combo", ""}, {159, 1018, "combo", ""}, {159, 1021, "edit", ""},
+            {159, 1019, "button", "Zero"}, {159, 1020, "button", "Set"},
+            {159, 1023, "button", "Apply"}, {159, 1026, "button", "OK"}, {159, 2, "button", "Cancel"},
+            {160, 1023, "list", ""}, {160, 1024, "edit", ""}, {160, 1028, "combo", ""}, {160, 1027, "combo", ""},
+            {160, 1071, "combo", ""}, {160, 1072, "edit", ""}, {160, 1073, "label", "A"}, {160, 1005, "edit", ""},
+            {160, 4, "button", "Add"}, {160, 5, "button", "Change"}, {160, 6, "button", "Delete"},
+            {160, 1, "button", "OK"}, {160, 2, "button", "Cancel"},
+            {162, 1036, "list", ""}, {162, 1037, "button", "Clea&r"}, {162, 1041, "button", "&Save As..."},
+            {162, 1038, "button", "&Print..."}, {162, 1, "button", "OK"}, {162, 2, "button", "Cancel"},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(r.form).arg(r.control)))
+                << r.form << r.control << QString(r.kind) << QString(r.text);
+    }
+
+    void dialogControls()
+    {
+        QFETCH(int, form);
+        QFETCH(int, control);
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        const auto widget = Form(form);
+        QVERIFY(widget);
+        if (kind == "list") {
+            QVERIFY(CResourceLibrary::Control<QListWidget>(widget.get(), control));
+        } else if (kind == "combo") {
+            QVERIFY(CResourceLibrary::Control<QComboBox>(widget.get(), control));
+        } else if (kind == "edit") {
+            QVERIFY(CResourceLibrary::Control<QLineEdit>(widget.get(), control));
+        } else if (kind == "check") {
+            auto* check = CResourceLibrary::Control<QCheckBox>(widget.get(), control);
+            QVERIFY(check);
+            QCOMPARE(check->text(), text);
+        } else if (kind == "label") {
+            auto* label = CResourceLibrary::Control<QLabel>(widget.get(), control);
+            QVERIFY(label);
+            QCOMPARE(label->text(), text);
+        } else {
+            auto* button = CResourceLibrary::Control<QPushButton>(widget.get(), control);
+            QVERIFY(button);
+            QCOMPARE(button->text(), text);
+        }
+    }
+
+    void dialogTitles()
+    {
+        QCOMPARE(Form(157)->windowTitle(), QString("Gate Parameters"));
+        QCOMPARE(Form(159)->windowTitle(), QString("Board / Channel Parameters"));
+        QCOMPARE(Form(160)->windowTitle(), QString("Timed Events"));
+        QCOMPARE(Form(162)->windowTitle(), QString("Run Log"));
     }
 
     void aboutDialog()

@@ -1,42 +1,55 @@
 #pragma once
-// The chart of the live plot: a QCustomPlot that offers the roles the plot
-// dialog relies on, so that the dialog never touches the chart's items itself.
+// The chart of the programs' plots. It offers the roles the plots rely on
+// and keeps the charting component itself out of sight, so a plot never
+// touches the chart's items and the component can change without them.
 //
 //   axes        titles; minimum and span; read minimum, maximum, span;
-//               pixel to axis position; fit to the data
-//   channels    one graph each: colour, XY data, shown or hidden
+//               pixel <-> axis position; fit to the data; grid lines
+//   channels    one trace each: colour, name, XY data, shown or hidden;
+//               nearest point to an x value; an optional legend of the names
 //   limit lines vertical, placed in percent of the visible x span, draggable
 //   markers     short horizontal ticks at the left edge of the plot, each bound
 //               to a channel's axes; their left end follows the x minimum
+//   x markers   vertical lines at an x value (the marked pulse of a chromatogram)
+//   bands       shaded x spans (gate windows over a pulse)
 //   overlay     a corner text and a base-point mark, redrawn on their own layer
 //               so that mouse tracking never replots the traces
+//   output      replot (queued or at once), render onto any painter (printing,
+//               PDF), an image of the chart (clipboard)
 //
-// Mouse gestures:
-//   left drag on the plot          zoom box (zoomBoxAboutToApply, then zoomApplied)
-//   left drag on a limit line      moves the line (limitDragStarted/Ended)
-//   click of any button            chartMouseEvent(button, shift, x, y)
+// Mouse gestures, by mouse mode:
+//   ZoomBox (default)  left drag: zoom box (zoomBoxAboutToApply, then zoomApplied)
+//   Scroll             left drag moves both axes
+//   ZoomAxes           the wheel zooms both axes about the cursor
+//   in every mode      left drag on a limit line moves it (limitDragStarted/Ended);
+//                      a click of any button: chartMouseEvent(button, shift, x, y)
 //
 // Button and shift codes of chartMouseEvent are the chart's own: button
 // 1 left, 2 right, 4 middle; shift is a mask of 1 Shift, 2 Ctrl, 4 Alt. A
 // press and release less than kClickSlop pixels apart is a click, not a drag.
 
-#include "ZoomHistory.h"
-
-#include <qcustomplot.h>
+#include "AxisRanges.h"
 
 #include <QColor>
+#include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QString>
-#include <QVector>
+#include <QWidget>
 
+#include <memory>
 #include <vector>
 
-class CiPlotXControl : public QCustomPlot {
+class QPainter;
+
+class CiPlotXControl : public QWidget {
     Q_OBJECT
 
 public:
     static constexpr int kClickSlop = 4;
     static constexpr int kLimitGrabPixels = 4;
+
+    enum class MouseMode { ZoomBox, Scroll, ZoomAxes };
 
     explicit CiPlotXControl(QWidget* parent = nullptr);
     ~CiPlotXControl() override;
@@ -57,29 +70,42 @@ public:
     CAxisRanges GetRanges() const;
     // Both axes exactly as given (a saved view coming back).
     void SetRanges(const CAxisRanges& ranges);
-    // Widget pixel to axis position.
+    // Widget pixel to axis position and back.
     double PixelToX(double dPixel) const;
     double PixelToY(double dPixel) const;
     double XToPixel(double dX) const;
     double YToPixel(double dY) const;
+    // The rectangle inside the axes, in widget pixels; empty before the first replot.
+    QRect GetPlotArea() const;
     // Both axes to the shown channels' data; nothing changes without data.
     void FitToData();
+    void SetGridVisible(bool bVisible);
+    bool IsGridVisible() const;
 
     // Channels. Index as returned by AddChannel; bad indexes are ignored.
     int AddChannel(const QColor& color);
-    int GetChannelCount() const { return static_cast<int>(m_channels.size()); }
+    int GetChannelCount() const;
     void SetChannelColor(int nChannel, const QColor& color);
     QColor GetChannelColor(int nChannel) const;
+    void SetChannelName(int nChannel, const QString& name);
+    QString GetChannelName(int nChannel) const;
     // x must be ascending. Reuses the channel's buffer when the point count
     // has not changed, which is the case for every live pulse.
     void SetChannelData(int nChannel, const double* x, const double* y, int nCount);
     int GetChannelPointCount(int nChannel) const;
+    // A copy of the channel's points (empty for a bad index).
+    void GetChannelData(int nChannel, std::vector<double>& x, std::vector<double>& y) const;
+    // The index of the point whose x is nearest dX (the first on a tie), -1 without points.
+    int GetNearestPoint(int nChannel, double dX) const;
     void SetChannelVisible(int nChannel, bool bVisible);
     bool IsChannelVisible(int nChannel) const;
+    // A legend of the named, shown channels in the plot's top-left corner.
+    void SetLegendVisible(bool bVisible);
+    bool IsLegendVisible() const;
 
     // Limit lines
     int AddLimit(double dPercent, const QColor& color);
-    int GetLimitCount() const { return static_cast<int>(m_limits.size()); }
+    int GetLimitCount() const;
     void SetLimitPercent(int nLimit, double dPercent);
     double GetLimitPercent(int nLimit) const;
     void SetLimitColor(int nLimit, const QColor& color);
@@ -88,7 +114,7 @@ public:
     bool IsLimitVisible(int nLimit) const;
     bool IsDraggingLimit() const { return m_nDragLimit >= 0; }
 
-    // Markers: a tick from the x minimum, nPixels long, at height dY.
+    // Markers: a tick from the x minimum, a fixed number of pixels long, at height dY.
     int AddMarker(const QColor& color, int nChannel);
     void SetMarkerY(int nMarker, double dY);
     double GetMarkerY(int nMarker) const;
@@ -98,6 +124,20 @@ public:
     void SetMarkerPixelLength(double dPixels);
     double GetMarkerPixelLength() const { return m_dMarkerPixels; }
 
+    // Vertical lines at an x value, across the whole plot.
+    int AddXMarker(const QColor& color);
+    void SetXMarker(int nMarker, double dX);
+    double GetXMarker(int nMarker) const;
+    void SetXMarkerVisible(int nMarker, bool bVisible);
+    bool IsXMarkerVisible(int nMarker) const;
+
+    // Shaded spans from dX1 to dX2 across the whole plot (hidden when created).
+    int AddBand(const QColor& color);
+    void SetBand(int nBand, double dX1, double dX2);
+    void GetBand(int nBand, double& dX1, double& dX2) const;
+    void SetBandVisible(int nBand, bool bVisible);
+    bool IsBandVisible(int nBand) const;
+
     // Overlay
     void SetCornerText(const QString& text);
     QString GetCornerText() const;
@@ -106,9 +146,20 @@ public:
     // Redraws the overlay layer only (a full replot before the first one).
     void RefreshOverlay();
 
+    void SetMouseMode(MouseMode mode);
+    MouseMode GetMouseMode() const { return m_eMouseMode; }
+
     // What a zoom box drawn over pixelRect does: 1 when the zoom was applied,
     // 0 when it was refused or is too small to be anything but a click.
     int ZoomBox(const QRect& pixelRect);
+
+    // Redraws the chart: queued (merged with other requests) or before returning.
+    void Replot(bool bImmediate = false);
+    // Draws the chart as it is now into target on any painter (a printer's,
+    // a PDF writer's), scaled to fit.
+    void Render(QPainter& painter, const QRect& target);
+    // The chart as a picture of its current size (for the clipboard).
+    QImage ToImage();
 
 signals:
     // About to zoom to box (axis units, normalised). A handler may change the
@@ -124,39 +175,31 @@ signals:
     // The mouse over the plot, in axis units; inside is false outside the axes.
     void cursorMoved(double dX, double dY, bool bInside);
     void cursorLeft();
+    // After every replot; pixel positions mean something from the first one on.
+    void replotted();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
-    struct Channel {
-        QCPGraph* graph = nullptr;
-        QSharedPointer<QCPGraphDataContainer> data;
-    };
-    struct Marker {
-        QCPItemLine* line = nullptr;
-        int nChannel = 0;
-    };
+    class CChartSurface;
+    struct CItems;
 
-    void OnSelectionAccepted(const QRect& rect, QMouseEvent* event);
+    void OnSelectionAccepted(const QRect& rect);
     int LimitAt(const QPoint& pos) const;
     void MoveDraggedLimit(const QPoint& pos);
     static int ButtonCode(Qt::MouseButton button);
     static int ShiftCode(Qt::KeyboardModifiers modifiers);
-    bool ValidChannel(int n) const { return n >= 0 && n < GetChannelCount(); }
-    bool ValidLimit(int n) const { return n >= 0 && n < GetLimitCount(); }
-    bool ValidMarker(int n) const { return n >= 0 && n < static_cast<int>(m_markers.size()); }
 
-    std::vector<Channel> m_channels;
-    std::vector<QCPItemStraightLine*> m_limits;
-    std::vector<Marker> m_markers;
-    QCPItemText* m_pCornerText = nullptr;
-    QCPItemTracer* m_pBaseMark = nullptr;
+    CChartSurface* m_pSurface = nullptr;
+    std::unique_ptr<CItems> m_pItems;
     double m_dMarkerPixels = 0.0;
+    MouseMode m_eMouseMode = MouseMode::ZoomBox;
 
     QPoint m_pressPos;
     Qt::MouseButton m_pressButton = Qt::NoButton;

@@ -1,5 +1,7 @@
 #include "ResourceLibrary.h"
 
+#include "iPlotXControl.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,21 +11,18 @@
 #include <QThread>
 #include <QUiLoader>
 
-#include <qcustomplot.h>
-
 namespace {
 
-struct LibraryState
-{
+struct LibraryState {
     bool loaded = false;
-    QString path;  // canonical path of the registered file
+    QString path; // canonical path of the registered file
     QHash<int, QString> strings;
     QHash<QString, CResourceLibrary::WidgetFactory> factories;
 
     LibraryState()
     {
-        factories.insert(QStringLiteral("QCustomPlot"),
-                         [](QWidget* parent) -> QWidget* { return new QCustomPlot(parent); });
+        factories.insert(QStringLiteral("CiPlotXControl"),
+                         [](QWidget* parent) -> QWidget* { return new CiPlotXControl(parent); });
     }
 };
 
@@ -44,9 +43,15 @@ bool OnGuiThread(const char* function)
     return false;
 }
 
-QString Root() { return QString::fromLatin1(CResourceLibrary::kRoot); }
+QString Root()
+{
+    return QString::fromLatin1(CResourceLibrary::kRoot);
+}
 
-QString StringTablePath(const QString& root) { return root + QStringLiteral("/strings/0409.txt"); }
+QString StringTablePath(const QString& root)
+{
+    return root + QStringLiteral("/strings/0409.txt");
+}
 
 // Text after the "=" is taken verbatim (entry 105 starts with a blank); only
 // "\n" and "\\" are escapes, so any other backslash stays as written.
@@ -111,8 +116,7 @@ bool HoldsLibrary(const QString& file)
     return holds;
 }
 
-class CFormLoader : public QUiLoader
-{
+class CFormLoader : public QUiLoader {
 public:
     explicit CFormLoader(const QHash<QString, CResourceLibrary::WidgetFactory>& factories)
         : m_factories(factories)
@@ -168,8 +172,8 @@ bool CResourceLibrary::Load(const QString& path)
     state.path = canonical;
 
     QFile table(StringTablePath(Root()));
-    state.strings = table.open(QIODevice::ReadOnly) ? ParseStringTable(table.readAll())
-                                                     : QHash<int, QString>();
+    state.strings =
+        table.open(QIODevice::ReadOnly) ? ParseStringTable(table.readAll()) : QHash<int, QString>();
     return true;
 }
 

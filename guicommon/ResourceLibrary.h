@@ -1,6 +1,7 @@
 #pragma once
 // The Monitor's resource library: the forms, pictures and string table of
-// the binary resource file installed beside the program.
+// the binary resource file installed beside the program. The dialogs, the
+// Analyzer and the Launcher load their forms through it as well.
 //
 // Inside the file everything lives below ":/QuillonRes0409":
 //   forms/<template id>.ui   Designer forms; a control is the widget named
@@ -22,8 +23,7 @@
 
 #include <functional>
 
-class CResourceLibrary
-{
+class CResourceLibrary {
 public:
     static constexpr const char* kFileName = "QuillonRes0409.rcc";
     // Where the file's contents appear in Qt's resource system.
@@ -51,7 +51,7 @@ public:
 
     // Makes forms create widgets of `className` with `factory`, ahead of the
     // classes the form loader knows itself. A later registration of the same
-    // name replaces the earlier one. QCustomPlot is registered from the start.
+    // name replaces the earlier one. The chart, CiPlotXControl, is registered from the start.
     static void RegisterWidgetClass(const QString& className, WidgetFactory factory);
 
     // Builds form `templateId` with its layout; the top widget is parented
@@ -63,8 +63,7 @@ public:
 
     // Control `id` of a form (the form itself when it carries the name),
     // null when absent or of another type.
-    template <class T>
-    static T* Control(QWidget* form, int id)
+    template <class T> static T* Control(QWidget* form, int id)
     {
         if (form == nullptr) {
             return nullptr;

@@ -1,0 +1,832 @@
+#include "iPlotXControl.h"
+
+#include <qcustomplot.h>
+
+#include <QPicture>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const char* const kOverlayLayer = "overlay";
+
+// Limit lines sit in percent of the visible x span, counted from its minimum.
+double FromPercent(double dPercent, double dXMin, double dSpan)
+{
+    return dSpan > 0.0 ? dXMin + dPercent * dSpan / 100.0 : dXMin;
+}
+
+double ToPercent(double dX, double dXMin, double dSpan)
+{
+    return dSpan > 0.0 ? (dX - dXMin) * 100.0 / dSpan : 0.0;
+}
+
+template <class T> bool Valid(const std::vector<T>& items, int n)
+{
+    return n >= 0 && n < static_cast<int>(items.size());
+}
+
+template <class T> T& At(std::vector<T>& items, int n)
+{
+    return items[static_cast<size_t>(n)];
+}
+
+template <class T> const T& At(const std::vector<T>& items, int n)
+{
+    return items[static_cast<size_t>(n)];
+}
+
+} // namespace
+
+// The charting component. Mouse input reaches it only through the wrapper,
+// which decides what a gesture means before handing it on.
+class CiPlotXControl::CChartSurface : public QCustomPlot {
+public:
+    using QCustomPlot::QCustomPlot;
+    void Press(QMouseEvent* event) { QCustomPlot::mousePressEvent(event); }
+    void Move(QMouseEvent* event) { QCustomPlot::mouseMoveEvent(event); }
+    void Release(QMouseEvent* event) { QCustomPlot::mouseReleaseEvent(event); }
+    void Wheel(QWheelEvent* event) { QCustomPlot::wheelEvent(event); }
+};
+
+struct CiPlotXControl::CItems {
+    struct Channel {
+        QCPGraph* graph = nullptr;
+        QSharedPointer<QCPGraphDataContainer> data;
+    };
+    struct Marker {
+        QCPItemLine* line = nullptr;
+        int nChannel = 0;
+    };
+    std::vector<Channel> channels;
+    std::vector<QCPItemStraightLine*> limits;
+    std::vector<Marker> markers;
+    std::vector<QCPItemStraightLine*> xMarkers;
+    std::vector<QCPItemRect*> bands;
+    QCPItemText* cornerText = nullptr;
+    QCPItemTracer* baseMark = nullptr;
+};
+
+CiPlotXControl::CiPlotXControl(QWidget* parent)
+    : QWidget(parent), m_pItems(std::make_unique<CItems>())
+{
+    m_pSurface = new CChartSurface(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pSurface);
+    m_pSurface->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    // A pulse is a few hundred points redrawn several times a second; the
+    // cheap polyline path and cached tick labels keep that well inside a
+    // frame. Smooth traces cost next to nothing at that size; the straight
+    // limit lines and ticks stay crisp without smoothing.
+    m_pSurface->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    m_pSurface->setNotAntialiasedElements(QCP::aeItems);
+    m_pSurface->setInteractions(QCP::Interactions());
+    m_pSurface->setSelectionRectMode(QCP::srmCustom);
+    m_pSurface->selectionRect()->setPen(QPen(QColor(60, 60, 60), 1, Qt::DashLine));
+    m_pSurface->selectionRect()->setBrush(QColor(0, 76, 154, 30));
+    connect(m_pSurface->selectionRect(), &QCPSelectionRect::accepted, this,
+            [this](const QRect& rect, QMouseEvent*) { OnSelectionAccepted(rect); });
+    connect(m_pSurface->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            [this](const QCPRange& range) { emit xAxisChanged(range.lower, range.upper); });
+    connect(m_pSurface, &QCustomPlot::afterReplot, this, &CiPlotXControl::replotted);
+    m_pSurface->legend->setVisible(false);
+    m_pSurface->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignLeft | Qt::AlignTop);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    // The chart's overlay layer has its own paint buffer, so the readout can
+    // be redrawn without drawing the traces again.
+
+    auto* text = new QCPItemText(m_pSurface);
+    text->setLayer(kOverlayLayer);
+    text->position->setType(QCPItemPosition::ptAxisRectRatio);
+    text->position->setAxisRect(m_pSurface->axisRect());
+    text->position->setCoords(1.0, 0.0);
+    text->setPositionAlignment(Qt::AlignRight | Qt::AlignTop);
+    text->setTextAlignment(Qt::AlignRight);
+    text->setPadding(QMargins(6, 3, 6, 3));
+    text->setBrush(QColor(255, 255, 255, 220));
+    text->setPen(QPen(QColor(160, 160, 160)));
+    text->setVisible(false);
+    m_pItems->cornerText = text;
+
+    auto* mark = new QCPItemTracer(m_pSurface);
+    mark->setLayer(kOverlayLayer);
+    mark->setStyle(QCPItemTracer::tsPlus);
+    mark->setSize(11);
+    mark->setPen(QPen(QColor(40, 40, 40), 1));
+    mark->setVisible(false);
+    m_pItems->baseMark = mark;
+}
+
+CiPlotXControl::~CiPlotXControl() = default;
+
+// ---- axes ----
+
+void CiPlotXControl::SetXAxisTitle(const QString& title)
+{
+    m_pSurface->xAxis->setLabel(title);
+}
+
+void CiPlotXControl::SetYAxisTitle(const QString& title)
+{
+    m_pSurface->yAxis->setLabel(title);
+}
+
+QString CiPlotXControl::GetXAxisTitle() const
+{
+    return m_pSurface->xAxis->label();
+}
+
+QString CiPlotXControl::GetYAxisTitle() const
+{
+    return m_pSurface->yAxis->label();
+}
+
+void CiPlotXControl::SetXAxisMinSpan(double dMin, double dSpan)
+{
+    m_pSurface->xAxis->setRange(dMin, dMin + dSpan);
+}
+
+void CiPlotXControl::SetYAxisMinSpan(double dMin, double dSpan)
+{
+    m_pSurface->yAxis->setRange(dMin, dMin + dSpan);
+}
+
+double CiPlotXControl::GetXAxisMin() const
+{
+    return m_pSurface->xAxis->range().lower;
+}
+
+double CiPlotXControl::GetXAxisMax() const
+{
+    return m_pSurface->xAxis->range().upper;
+}
+
+double CiPlotXControl::GetXAxisSpan() const
+{
+    return m_pSurface->xAxis->range().size();
+}
+
+double CiPlotXControl::GetYAxisMin() const
+{
+    return m_pSurface->yAxis->range().lower;
+}
+
+double CiPlotXControl::GetYAxisMax() const
+{
+    return m_pSurface->yAxis->range().upper;
+}
+
+double CiPlotXControl::GetYAxisSpan() const
+{
+    return m_pSurface->yAxis->range().size();
+}
+
+CAxisRanges CiPlotXControl::GetRanges() const
+{
+    return {GetXAxisMin(), GetXAxisMax(), GetYAxisMin(), GetYAxisMax()};
+}
+
+void CiPlotXControl::SetRanges(const CAxisRanges& ranges)
+{
+    m_pSurface->xAxis->setRange(ranges.dXMin, ranges.dXMax);
+    m_pSurface->yAxis->setRange(ranges.dYMin, ranges.dYMax);
+}
+
+double CiPlotXControl::PixelToX(double dPixel) const
+{
+    return m_pSurface->xAxis->pixelToCoord(dPixel);
+}
+
+double CiPlotXControl::PixelToY(double dPixel) const
+{
+    return m_pSurface->yAxis->pixelToCoord(dPixel);
+}
+
+double CiPlotXControl::XToPixel(double dX) const
+{
+    return m_pSurface->xAxis->coordToPixel(dX);
+}
+
+double CiPlotXControl::YToPixel(double dY) const
+{
+    return m_pSurface->yAxis->coordToPixel(dY);
+}
+
+QRect CiPlotXControl::GetPlotArea() const
+{
+    return m_pSurface->axisRect()->rect();
+}
+
+void CiPlotXControl::FitToData()
+{
+    m_pSurface->rescaleAxes(true);
+}
+
+void CiPlotXControl::SetGridVisible(bool bVisible)
+{
+    m_pSurface->xAxis->grid()->setVisible(bVisible);
+    m_pSurface->yAxis->grid()->setVisible(bVisible);
+}
+
+bool CiPlotXControl::IsGridVisible() const
+{
+    return m_pSurface->xAxis->grid()->visible();
+}
+
+// ---- channels ----
+
+int CiPlotXControl::AddChannel(const QColor& color)
+{
+    CItems::Channel channel;
+    channel.graph = m_pSurface->addGraph();
+    channel.graph->setPen(QPen(color, 1));
+    channel.graph->setAdaptiveSampling(false); // at most a few hundred points
+    channel.data = QSharedPointer<QCPGraphDataContainer>::create();
+    channel.graph->setData(channel.data);
+    channel.graph->setVisible(false);
+    channel.graph->removeFromLegend();
+    m_pItems->channels.push_back(channel);
+    return GetChannelCount() - 1;
+}
+
+int CiPlotXControl::GetChannelCount() const
+{
+    return static_cast<int>(m_pItems->channels.size());
+}
+
+void CiPlotXControl::SetChannelColor(int nChannel, const QColor& color)
+{
+    if (Valid(m_pItems->channels, nChannel))
+        At(m_pItems->channels, nChannel).graph->setPen(QPen(color, 1));
+}
+
+QColor CiPlotXControl::GetChannelColor(int nChannel) const
+{
+    return Valid(m_pItems->channels, nChannel)
+               ? At(m_pItems->channels, nChannel).graph->pen().color()
+               : QColor();
+}
+
+void CiPlotXControl::SetChannelName(int nChannel, const QString& name)
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return;
+    QCPGraph* graph = At(m_pItems->channels, nChannel).graph;
+    graph->setName(name);
+    // Unnamed or hidden channels stay out of the legend.
+    if (!name.isEmpty() && graph->visible())
+        graph->addToLegend();
+    else
+        graph->removeFromLegend();
+}
+
+QString CiPlotXControl::GetChannelName(int nChannel) const
+{
+    return Valid(m_pItems->channels, nChannel) ? At(m_pItems->channels, nChannel).graph->name()
+                                               : QString();
+}
+
+void CiPlotXControl::SetChannelData(int nChannel, const double* x, const double* y, int nCount)
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return;
+    QCPGraphDataContainer& data = *At(m_pItems->channels, nChannel).data;
+    nCount = std::max(nCount, 0);
+    if (data.size() == nCount) {
+        auto it = data.begin();
+        for (int i = 0; i < nCount; ++i, ++it) {
+            it->key = x[i];
+            it->value = y[i];
+        }
+        return;
+    }
+    QVector<QCPGraphData> points(nCount);
+    for (int i = 0; i < nCount; ++i)
+        points[i] = QCPGraphData(x[i], y[i]);
+    data.set(points, true);
+}
+
+int CiPlotXControl::GetChannelPointCount(int nChannel) const
+{
+    return Valid(m_pItems->channels, nChannel) ? At(m_pItems->channels, nChannel).data->size() : 0;
+}
+
+void CiPlotXControl::GetChannelData(int nChannel, std::vector<double>& x,
+                                    std::vector<double>& y) const
+{
+    x.clear();
+    y.clear();
+    if (!Valid(m_pItems->channels, nChannel))
+        return;
+    for (const QCPGraphData& point : *At(m_pItems->channels, nChannel).data) {
+        x.push_back(point.key);
+        y.push_back(point.value);
+    }
+}
+
+int CiPlotXControl::GetNearestPoint(int nChannel, double dX) const
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return -1;
+    int best = -1;
+    double bestDistance = 0.0;
+    int index = 0;
+    for (const QCPGraphData& point : *At(m_pItems->channels, nChannel).data) {
+        const double distance = std::abs(point.key - dX);
+        if (best < 0 || distance < bestDistance) {
+            best = index;
+            bestDistance = distance;
+        }
+        ++index;
+    }
+    return best;
+}
+
+void CiPlotXControl::SetChannelVisible(int nChannel, bool bVisible)
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return;
+    QCPGraph* graph = At(m_pItems->channels, nChannel).graph;
+    graph->setVisible(bVisible);
+    if (bVisible && !graph->name().isEmpty())
+        graph->addToLegend();
+    else
+        graph->removeFromLegend();
+}
+
+bool CiPlotXControl::IsChannelVisible(int nChannel) const
+{
+    return Valid(m_pItems->channels, nChannel) && At(m_pItems->channels, nChannel).graph->visible();
+}
+
+void CiPlotXControl::SetLegendVisible(bool bVisible)
+{
+    m_pSurface->legend->setVisible(bVisible);
+}
+
+bool CiPlotXControl::IsLegendVisible() const
+{
+    return m_pSurface->legend->visible();
+}
+
+// ---- limit lines ----
+
+int CiPlotXControl::AddLimit(double dPercent, const QColor& color)
+{
+    auto* line = new QCPItemStraightLine(m_pSurface);
+    line->setPen(QPen(color, 1, Qt::DashLine));
+    line->setSelectable(false);
+    line->point1->setType(QCPItemPosition::ptPlotCoords);
+    line->point2->setType(QCPItemPosition::ptPlotCoords);
+    m_pItems->limits.push_back(line);
+    const int n = GetLimitCount() - 1;
+    SetLimitPercent(n, dPercent);
+    return n;
+}
+
+int CiPlotXControl::GetLimitCount() const
+{
+    return static_cast<int>(m_pItems->limits.size());
+}
+
+void CiPlotXControl::SetLimitPercent(int nLimit, double dPercent)
+{
+    if (!Valid(m_pItems->limits, nLimit))
+        return;
+    const double x = FromPercent(dPercent, GetXAxisMin(), GetXAxisSpan());
+    QCPItemStraightLine* line = At(m_pItems->limits, nLimit);
+    line->point1->setCoords(x, 0.0);
+    line->point2->setCoords(x, 1.0);
+}
+
+double CiPlotXControl::GetLimitPercent(int nLimit) const
+{
+    if (!Valid(m_pItems->limits, nLimit))
+        return 0.0;
+    return ToPercent(At(m_pItems->limits, nLimit)->point1->coords().x(), GetXAxisMin(),
+                     GetXAxisSpan());
+}
+
+void CiPlotXControl::SetLimitColor(int nLimit, const QColor& color)
+{
+    if (!Valid(m_pItems->limits, nLimit))
+        return;
+    QPen pen = At(m_pItems->limits, nLimit)->pen();
+    pen.setColor(color);
+    At(m_pItems->limits, nLimit)->setPen(pen);
+}
+
+QColor CiPlotXControl::GetLimitColor(int nLimit) const
+{
+    return Valid(m_pItems->limits, nLimit) ? At(m_pItems->limits, nLimit)->pen().color() : QColor();
+}
+
+void CiPlotXControl::SetLimitVisible(int nLimit, bool bVisible)
+{
+    if (Valid(m_pItems->limits, nLimit))
+        At(m_pItems->limits, nLimit)->setVisible(bVisible);
+}
+
+bool CiPlotXControl::IsLimitVisible(int nLimit) const
+{
+    return Valid(m_pItems->limits, nLimit) && At(m_pItems->limits, nLimit)->visible();
+}
+
+// ---- markers ----
+
+int CiPlotXControl::AddMarker(const QColor& color, int nChannel)
+{
+    // The left end sits on the axis rect's left edge (the x minimum), the
+    // right end a fixed number of pixels further, so the tick keeps its size
+    // whatever the zoom.
+    auto* line = new QCPItemLine(m_pSurface);
+    line->setPen(QPen(color, 2));
+    line->setSelectable(false);
+    QCPAxis* valueAxis = Valid(m_pItems->channels, nChannel)
+                             ? At(m_pItems->channels, nChannel).graph->valueAxis()
+                             : m_pSurface->yAxis;
+    line->start->setAxes(m_pSurface->xAxis, valueAxis);
+    line->start->setAxisRect(m_pSurface->axisRect());
+    line->start->setTypeX(QCPItemPosition::ptAxisRectRatio);
+    line->start->setTypeY(QCPItemPosition::ptPlotCoords);
+    line->start->setCoords(0.0, 0.0);
+    line->end->setParentAnchor(line->start);
+    line->end->setType(QCPItemPosition::ptAbsolute);
+    line->end->setCoords(m_dMarkerPixels, 0.0);
+    m_pItems->markers.push_back({line, nChannel});
+    return static_cast<int>(m_pItems->markers.size()) - 1;
+}
+
+void CiPlotXControl::SetMarkerY(int nMarker, double dY)
+{
+    if (Valid(m_pItems->markers, nMarker))
+        At(m_pItems->markers, nMarker).line->start->setCoords(0.0, dY);
+}
+
+double CiPlotXControl::GetMarkerY(int nMarker) const
+{
+    return Valid(m_pItems->markers, nMarker)
+               ? At(m_pItems->markers, nMarker).line->start->coords().y()
+               : 0.0;
+}
+
+void CiPlotXControl::SetMarkerVisible(int nMarker, bool bVisible)
+{
+    if (Valid(m_pItems->markers, nMarker))
+        At(m_pItems->markers, nMarker).line->setVisible(bVisible);
+}
+
+bool CiPlotXControl::IsMarkerVisible(int nMarker) const
+{
+    return Valid(m_pItems->markers, nMarker) && At(m_pItems->markers, nMarker).line->visible();
+}
+
+QColor CiPlotXControl::GetMarkerColor(int nMarker) const
+{
+    return Valid(m_pItems->markers, nMarker) ? At(m_pItems->markers, nMarker).line->pen().color()
+                                             : QColor();
+}
+
+void CiPlotXControl::SetMarkerPixelLength(double dPixels)
+{
+    m_dMarkerPixels = dPixels;
+    for (CItems::Marker& marker : m_pItems->markers)
+        marker.line->end->setCoords(dPixels, 0.0);
+}
+
+// ---- x markers and bands ----
+
+int CiPlotXControl::AddXMarker(const QColor& color)
+{
+    auto* line = new QCPItemStraightLine(m_pSurface);
+    line->setPen(QPen(color, 1));
+    line->setSelectable(false);
+    line->point1->setType(QCPItemPosition::ptPlotCoords);
+    line->point2->setType(QCPItemPosition::ptPlotCoords);
+    m_pItems->xMarkers.push_back(line);
+    const int n = static_cast<int>(m_pItems->xMarkers.size()) - 1;
+    SetXMarker(n, 0.0);
+    return n;
+}
+
+void CiPlotXControl::SetXMarker(int nMarker, double dX)
+{
+    if (!Valid(m_pItems->xMarkers, nMarker))
+        return;
+    At(m_pItems->xMarkers, nMarker)->point1->setCoords(dX, 0.0);
+    At(m_pItems->xMarkers, nMarker)->point2->setCoords(dX, 1.0);
+}
+
+double CiPlotXControl::GetXMarker(int nMarker) const
+{
+    return Valid(m_pItems->xMarkers, nMarker)
+               ? At(m_pItems->xMarkers, nMarker)->point1->coords().x()
+               : 0.0;
+}
+
+void CiPlotXControl::SetXMarkerVisible(int nMarker, bool bVisible)
+{
+    if (Valid(m_pItems->xMarkers, nMarker))
+        At(m_pItems->xMarkers, nMarker)->setVisible(bVisible);
+}
+
+bool CiPlotXControl::IsXMarkerVisible(int nMarker) const
+{
+    return Valid(m_pItems->xMarkers, nMarker) && At(m_pItems->xMarkers, nMarker)->visible();
+}
+
+int CiPlotXControl::AddBand(const QColor& color)
+{
+    auto* band = new QCPItemRect(m_pSurface);
+    band->setLayer(QStringLiteral("grid"));
+    band->setPen(Qt::NoPen);
+    QColor fill = color;
+    if (fill.alpha() == 255)
+        fill.setAlpha(60);
+    band->setBrush(fill);
+    band->setSelectable(false);
+    for (QCPItemPosition* corner : {band->topLeft, band->bottomRight}) {
+        corner->setAxisRect(m_pSurface->axisRect());
+        corner->setTypeX(QCPItemPosition::ptPlotCoords);
+        corner->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    }
+    band->setVisible(false);
+    m_pItems->bands.push_back(band);
+    const int n = static_cast<int>(m_pItems->bands.size()) - 1;
+    SetBand(n, 0.0, 0.0);
+    return n;
+}
+
+void CiPlotXControl::SetBand(int nBand, double dX1, double dX2)
+{
+    if (!Valid(m_pItems->bands, nBand))
+        return;
+    At(m_pItems->bands, nBand)->topLeft->setCoords(std::min(dX1, dX2), 0.0);
+    At(m_pItems->bands, nBand)->bottomRight->setCoords(std::max(dX1, dX2), 1.0);
+}
+
+void CiPlotXControl::GetBand(int nBand, double& dX1, double& dX2) const
+{
+    dX1 = dX2 = 0.0;
+    if (!Valid(m_pItems->bands, nBand))
+        return;
+    dX1 = At(m_pItems->bands, nBand)->topLeft->coords().x();
+    dX2 = At(m_pItems->bands, nBand)->bottomRight->coords().x();
+}
+
+void CiPlotXControl::SetBandVisible(int nBand, bool bVisible)
+{
+    if (Valid(m_pItems->bands, nBand))
+        At(m_pItems->bands, nBand)->setVisible(bVisible);
+}
+
+bool CiPlotXControl::IsBandVisible(int nBand) const
+{
+    return Valid(m_pItems->bands, nBand) && At(m_pItems->bands, nBand)->visible();
+}
+
+// ---- overlay ----
+
+void CiPlotXControl::SetCornerText(const QString& text)
+{
+    m_pItems->cornerText->setText(text);
+    m_pItems->cornerText->setVisible(!text.isEmpty());
+}
+
+QString CiPlotXControl::GetCornerText() const
+{
+    return m_pItems->cornerText->visible() ? m_pItems->cornerText->text() : QString();
+}
+
+void CiPlotXControl::SetBasePointMark(bool bShown, double dX, double dY)
+{
+    m_pItems->baseMark->position->setCoords(dX, dY);
+    m_pItems->baseMark->setVisible(bShown);
+}
+
+bool CiPlotXControl::IsBasePointMarkShown() const
+{
+    return m_pItems->baseMark->visible();
+}
+
+void CiPlotXControl::RefreshOverlay()
+{
+    m_pSurface->layer(kOverlayLayer)->replot();
+}
+
+// ---- output ----
+
+void CiPlotXControl::Replot(bool bImmediate)
+{
+    m_pSurface->replot(bImmediate ? QCustomPlot::rpImmediateRefresh : QCustomPlot::rpQueuedReplot);
+}
+
+void CiPlotXControl::Render(QPainter& painter, const QRect& target)
+{
+    // The chart draws itself at its screen size into a picture, which then
+    // scales without losing its vectors.
+    const int width = std::max(1, this->width());
+    const int height = std::max(1, this->height());
+    QPicture picture;
+    {
+        QCPPainter chartPainter(&picture);
+        m_pSurface->toPainter(&chartPainter, width, height);
+    }
+    const double scale = std::min(target.width() / double(width), target.height() / double(height));
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(scale, scale);
+    painter.drawPicture(0, 0, picture);
+    painter.restore();
+}
+
+QImage CiPlotXControl::ToImage()
+{
+    return m_pSurface->toPixmap(std::max(1, width()), std::max(1, height())).toImage();
+}
+
+void CiPlotXControl::SetMouseMode(MouseMode mode)
+{
+    m_eMouseMode = mode;
+    switch (mode) {
+    case MouseMode::ZoomBox:
+        m_pSurface->setInteractions(QCP::Interactions());
+        m_pSurface->setSelectionRectMode(QCP::srmCustom);
+        break;
+    case MouseMode::Scroll:
+        m_pSurface->setSelectionRectMode(QCP::srmNone);
+        m_pSurface->setInteractions(QCP::iRangeDrag);
+        break;
+    case MouseMode::ZoomAxes:
+        m_pSurface->setSelectionRectMode(QCP::srmNone);
+        m_pSurface->setInteractions(QCP::iRangeZoom);
+        break;
+    }
+}
+
+// ---- zoom box ----
+
+int CiPlotXControl::ZoomBox(const QRect& pixelRect)
+{
+    const QRect rect = pixelRect.normalized();
+    if (rect.width() < kClickSlop && rect.height() < kClickSlop)
+        return 0;
+    CAxisRanges box{PixelToX(rect.left()), PixelToX(rect.right()), PixelToY(rect.bottom()),
+                    PixelToY(rect.top())};
+    bool cancel = false;
+    emit zoomBoxAboutToApply(box, cancel);
+    if (cancel)
+        return 0;
+    SetRanges(box);
+    emit zoomApplied();
+    Replot();
+    return 1;
+}
+
+void CiPlotXControl::OnSelectionAccepted(const QRect& rect)
+{
+    ZoomBox(rect);
+}
+
+// ---- mouse ----
+
+int CiPlotXControl::ButtonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+int CiPlotXControl::ShiftCode(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
+           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+int CiPlotXControl::LimitAt(const QPoint& pos) const
+{
+    if (!GetPlotArea().contains(pos))
+        return -1;
+    int nearest = -1;
+    double nearestDistance = kLimitGrabPixels + 0.5;
+    for (int n = 0; n < GetLimitCount(); ++n) {
+        if (!IsLimitVisible(n))
+            continue;
+        const double distance =
+            std::abs(XToPixel(At(m_pItems->limits, n)->point1->coords().x()) - pos.x());
+        if (distance < nearestDistance) {
+            nearest = n;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+void CiPlotXControl::MoveDraggedLimit(const QPoint& pos)
+{
+    const QRect area = GetPlotArea();
+    const int px = std::clamp(pos.x(), area.left(), area.right());
+    const double x = PixelToX(px);
+    QCPItemStraightLine* line = At(m_pItems->limits, m_nDragLimit);
+    line->point1->setCoords(x, 0.0);
+    line->point2->setCoords(x, 1.0);
+    Replot();
+}
+
+void CiPlotXControl::mousePressEvent(QMouseEvent* event)
+{
+    m_pressPos = event->pos();
+    m_pressButton = event->button();
+    if (event->button() == Qt::LeftButton) {
+        const int limit = LimitAt(event->pos());
+        if (limit >= 0) {
+            m_nDragLimit = limit;
+            emit limitDragStarted(limit);
+            event->accept();
+            return;
+        }
+        // Only the left button draws zoom boxes or moves the axes.
+        m_pSurface->Press(event);
+        return;
+    }
+    event->accept();
+}
+
+void CiPlotXControl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_nDragLimit >= 0) {
+        MoveDraggedLimit(event->pos());
+        event->accept();
+    } else {
+        m_pSurface->Move(event);
+        if (event->buttons() == Qt::NoButton)
+            setCursor(LimitAt(event->pos()) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+    }
+    const QPointF pos = event->position();
+    emit cursorMoved(PixelToX(pos.x()), PixelToY(pos.y()), GetPlotArea().contains(event->pos()));
+}
+
+void CiPlotXControl::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool isPressedButton = event->button() == m_pressButton;
+    const bool click =
+        isPressedButton && (event->pos() - m_pressPos).manhattanLength() < kClickSlop;
+    if (m_nDragLimit >= 0 && event->button() == Qt::LeftButton) {
+        const int limit = m_nDragLimit;
+        MoveDraggedLimit(event->pos());
+        m_nDragLimit = -1;
+        emit limitDragEnded(limit, 1);
+        event->accept();
+    } else if (event->button() == Qt::LeftButton) {
+        m_pSurface->Release(event);
+        if (click)
+            emit chartMouseEvent(1, ShiftCode(event->modifiers()), PixelToX(event->pos().x()),
+                                 PixelToY(event->pos().y()));
+    } else {
+        event->accept();
+        if (click && ButtonCode(event->button()) != 0)
+            emit chartMouseEvent(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                                 PixelToX(event->pos().x()), PixelToY(event->pos().y()));
+    }
+    if (isPressedButton)
+        m_pressButton = Qt::NoButton;
+}
+
+void CiPlotXControl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click: counted as a press of its own, so
+    // two quick zoom-out clicks zoom out twice.
+    m_pressPos = event->pos();
+    m_pressButton = event->button();
+    event->accept();
+}
+
+void CiPlotXControl::wheelEvent(QWheelEvent* event)
+{
+    if (m_eMouseMode == MouseMode::ZoomAxes)
+        m_pSurface->Wheel(event);
+    else
+        event->ignore();
+}
+
+void CiPlotXControl::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    if (m_nDragLimit < 0)
+        setCursor(Qt::ArrowCursor);
+    emit cursorLeft();
+}
