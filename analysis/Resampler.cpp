@@ -1,0 +1,134 @@
+#include "Resampler.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+// More grid points than this are not an export but a mistake in its settings.
+constexpr double kMaxPoints = 50e6;
+
+} // namespace
+
+OResampler::Method OResampler::Choose(double d1, double d2, double d3)
+{
+    const double dmin = std::min({d1, d2, d3});
+    const double dmax = std::max({d1, d2, d3});
+    if (dmax - dmin <= kSplineSpread)
+        return Method::Spline;
+    if (dmax - dmin <= 2.0 * dmin)
+        return Method::Lagrange;
+    return Method::Lines;
+}
+
+double OResampler::Spline(const double* x, const double* y, double t, bool dropLast)
+{
+    const double h = x[2] - x[1];
+    const double a = (x[2] - t) / h;
+    const double b = 1.0 - a;
+    double value =
+        a * y[1] + b * y[2] +
+        ((a * a * a - a) * h * h / 6.0) * (y[0] - 2.0 * y[1] + y[2]) / ((x[1] - x[0]) * h);
+    if (!dropLast)
+        value += ((b * b * b - b) * h * h / 6.0) * (y[1] - 2.0 * y[2] + y[3]) / ((x[3] - x[2]) * h);
+    return value;
+}
+
+double OResampler::Lagrange(const double* x, const double* y, double t)
+{
+    double value = 0.0;
+    for (int j = 0; j < 4; ++j) {
+        double term = y[j];
+        for (int k = 0; k < 4; ++k)
+            if (k != j)
+                term *= (t - x[k]) / (x[j] - x[k]);
+        value += term;
+    }
+    return value;
+}
+
+double OResampler::Lines(const double* x, const double* y, double t)
+{
+    const double dmin = std::min({x[1] - x[0], x[2] - x[1], x[3] - x[2]});
+    int j = 0;
+    while (j < 2 && t > x[j + 1])
+        ++j;
+    const double left = x[j];
+    const double right = x[j + 1];
+    if (right - left > 3.0 * dmin) {
+        if (t <= left + dmin)
+            return y[j] * (1.0 - (t - left) / dmin);
+        if (t >= right - dmin)
+            return y[j + 1] * (t - (right - dmin)) / dmin;
+        return 0.0;
+    }
+    return y[j] + (y[j + 1] - y[j]) * (t - left) / (right - left);
+}
+
+int OResampler::Resample(std::span<const float> x, std::span<const float> y, double step,
+                         std::vector<float>& out, std::string& message)
+{
+    out.clear();
+    if (x.size() != y.size()) {
+        message = "The chromatogram's times and values do not match.";
+        return 0;
+    }
+    if (x.size() < 4) {
+        message = kTooFewPoints;
+        return 0;
+    }
+    if (!std::isfinite(step) || step <= 0.0) {
+        message = "The sampling interval is not a positive number.";
+        return 0;
+    }
+    for (size_t i = 0; i < x.size(); ++i) {
+        if (!std::isfinite(x[i]) || !std::isfinite(y[i]) || (i > 0 && x[i] <= x[i - 1])) {
+            message = "The chromatogram's times do not rise at point " + std::to_string(i + 1) +
+                      "; it cannot be resampled.";
+            return 0;
+        }
+    }
+    const double x0 = x.front();
+    const double span = static_cast<double>(x.back()) - x0;
+    if (span / step + 2.0 > kMaxPoints) {
+        message = "The sampling interval is too small for a chromatogram this long.";
+        return 0;
+    }
+    // Grid times are computed, not summed, so they do not drift; the small
+    // margin keeps the last point when the division falls a hair short.
+    const double margin = step * 1e-6;
+    out.reserve(static_cast<size_t>(span / step) + 2);
+
+    size_t produced = 0;
+    double t = x0;
+    for (size_t i = 3; i < x.size(); ++i) {
+        const bool last = i + 1 == x.size();
+        const double wx[4] = {x[i - 3], x[i - 2], x[i - 1], x[i]};
+        const double wy[4] = {y[i - 3], y[i - 2], y[i - 1], y[i]};
+        const double end = last ? wx[3] : wx[2];
+        const Method method = Choose(wx[1] - wx[0], wx[2] - wx[1], wx[3] - wx[2]);
+        while (t <= end + margin) {
+            double value = 0.0;
+            switch (method) {
+            case Method::Spline:
+                value = Spline(wx, wy, t, last && std::fabs(t - wx[3]) <= margin);
+                break;
+            case Method::Lagrange:
+                value = Lagrange(wx, wy, t);
+                break;
+            case Method::Lines:
+                value = Lines(wx, wy, t);
+                break;
+            }
+            // Finite inputs give finite values; a float cannot hold every double.
+            if (std::isnan(value))
+                value = 0.0;
+            value = std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX));
+            out.push_back(static_cast<float>(value));
+            ++produced;
+            t = x0 + static_cast<double>(produced) * step;
+        }
+    }
+    return 1;
+}
