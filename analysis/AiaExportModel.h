@@ -87,8 +87,8 @@ public:
         std::string documentPath;
         // The recording's start as its header has it (hour -1, year 0: unknown).
         int year = 0, month = 0, day = 0, hour = -1, minute = -1;
-        uint16_t highestSample = 0;
-        uint16_t lowestSample = 65535;
+        uint32_t highestSample = 0;
+        uint32_t lowestSample = 65535;
         // The times (seconds) and index range of the chromatogram.
         std::vector<float> times;
         int first = 0;

@@ -27,6 +27,12 @@ std::string SystemError(int error)
     return std::strerror(error);
 }
 
+// The intermediate file keeps 16 bits of each extreme; a larger sample reads 65535 there.
+uint16_t Saturated(uint32_t value)
+{
+    return static_cast<uint16_t>(std::min<uint32_t>(value, 65535));
+}
+
 // A path that names a regular file (a FIFO or a device would block or never end).
 bool IsRegularFile(const std::string& path, int64_t& size, std::string& error)
 {
@@ -86,6 +92,7 @@ void ODVDocData::Reset()
     m_chromatogram = OChromatogram();
     m_nLowestSample = 65535;
     m_nHighestSample = 0;
+    m_bSamplesSeen = false;
     m_salvage = CSalvageReport();
     m_strSalvageNote.clear();
     m_strTimeAxisNote.clear();
@@ -204,15 +211,15 @@ int ODVDocData::CreateIntermediate()
     return 0;
 }
 
-void ODVDocData::NoteExtremes(const CPulseData& pulse)
+void ODVDocData::NoteExtremes(const OGateCalculator& calculator)
 {
-    for (const int32_t sample : pulse.Samples()) {
-        const auto value = static_cast<uint32_t>(sample);
-        if (value < m_nLowestSample)
-            m_nLowestSample = static_cast<uint16_t>(value);
-        if (value > m_nHighestSample)
-            m_nHighestSample = static_cast<uint16_t>(value);
-    }
+    uint32_t lowest = 0;
+    uint32_t highest = 0;
+    if (!calculator.GetSampleRange(lowest, highest))
+        return;
+    m_nLowestSample = m_bSamplesSeen ? std::min(m_nLowestSample, lowest) : lowest;
+    m_nHighestSample = m_bSamplesSeen ? std::max(m_nHighestSample, highest) : highest;
+    m_bSamplesSeen = true;
 }
 
 int ODVDocData::Calculate(Pass& pass, std::string& message, IProgress* progress)
@@ -250,7 +257,6 @@ int ODVDocData::Calculate(Pass& pass, std::string& message, IProgress* progress)
             times.push_back(static_cast<int32_t>(pulse.GetPulseTime()));
             indexes.push_back(static_cast<int32_t>(pulse.GetPulseIndex()));
             frequencies.push_back(pulse.GetFrequencyPulse());
-            NoteExtremes(pulse);
             steps.Update(static_cast<double>(offset), static_cast<double>(fileSize));
             return true;
         };
@@ -259,6 +265,7 @@ int ODVDocData::Calculate(Pass& pass, std::string& message, IProgress* progress)
             m_strError = why;
     }
     pass.clamped = calculator.GetClamped();
+    NoteExtremes(calculator);
 
     OTimeAxis::Settle(times, indexes, frequencies, pass.timeAxisNote);
     for (size_t k = 0; k < records.size(); ++k)
@@ -268,7 +275,7 @@ int ODVDocData::Calculate(Pass& pass, std::string& message, IProgress* progress)
 
     // Opening afresh empties what an earlier calculation left.
     if (!m_scratch.OpenAt(m_strScratchPath) || !m_scratch.WritePulses(records) ||
-        !m_scratch.WriteTail(m_nLowestSample, m_nHighestSample)) {
+        !m_scratch.WriteTail(Saturated(m_nLowestSample), Saturated(m_nHighestSample))) {
         m_strError = "cannot write " + m_strScratchPath + ": " + SystemError(errno);
         message = kProblemWriting;
         return 0;
@@ -306,6 +313,8 @@ int ODVDocData::Load(int count, OChromatogram& c, std::string& message, IProgres
         return 0;
     }
     std::vector<CBaseDVFileINT::Record> records(static_cast<size_t>(count));
+    // The tail is read to check the file is whole; the document keeps its
+    // extremes at their full width.
     uint16_t lowest = 0;
     uint16_t highest = 0;
     if (!m_scratch.MoveToPulse(0) || !m_scratch.ReadPulses(records) ||
@@ -337,8 +346,6 @@ int ODVDocData::Load(int count, OChromatogram& c, std::string& message, IProgres
         }
     }
     c.bounds = OChromatogram::ComputeBounds(c.times, c.first, c.last, c.maximum);
-    m_nLowestSample = lowest;
-    m_nHighestSample = highest;
     return 1;
 }
 

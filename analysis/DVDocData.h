@@ -31,6 +31,7 @@
 #include "Chromatogram.h"
 #include "DVChannels.h"
 #include "DataFile.h"
+#include "GateCalculator.h"
 #include "Progress.h"
 #include "PulseShape.h"
 
@@ -108,9 +109,11 @@ public:
     const ODVChannels& GetGateDescriptors() const { return m_descriptors; }
     int GetPulseCount() const { return static_cast<int>(m_offsets.size()); }
     const OChromatogram& GetChromatogram() const { return m_chromatogram; }
-    // Extremes of every sample the calculations of this document met.
-    uint16_t GetLowestSample() const { return m_nLowestSample; }
-    uint16_t GetHighestSample() const { return m_nHighestSample; }
+    // Extremes of every sample the calculations of this document met, as
+    // unsigned 32-bit values (65535 and 0 before any). The intermediate file's
+    // tail keeps them in 16 bits, 65535 standing for anything larger.
+    uint32_t GetLowestSample() const { return m_nLowestSample; }
+    uint32_t GetHighestSample() const { return m_nHighestSample; }
 
     // Status-bar notes; empty when there is nothing to say.
     const std::string& GetSalvageNote() const { return m_strSalvageNote; }
@@ -139,7 +142,7 @@ private:
     // Calculation and load, committed together only when both succeed.
     int CalculateAndLoad(std::string& message, IProgress* progress);
     void LogCalculation(const std::vector<CBaseDVFileINT::Record>& records);
-    void NoteExtremes(const CPulseData& pulse);
+    void NoteExtremes(const OGateCalculator& calculator);
     int ReadPulseAt(int index, CPulseData& pulse);
     void Reset();
 
@@ -156,8 +159,9 @@ private:
     int m_nCurrent = 0;
     CPulseData m_current;
     OChromatogram m_chromatogram;
-    uint16_t m_nLowestSample = 65535;
-    uint16_t m_nHighestSample = 0;
+    uint32_t m_nLowestSample = 65535;
+    uint32_t m_nHighestSample = 0;
+    bool m_bSamplesSeen = false;
 
     CSalvageReport m_salvage;
     std::string m_strSalvageNote;

@@ -52,6 +52,9 @@ public:
     Values Compute(const CPulseData& pulse);
     // Gates whose window had to be clamped for some pulse computed so far.
     const std::array<bool, kGates>& GetClamped() const { return m_clamped; }
+    // The smallest and largest sample (unsigned) of the pulses computed so
+    // far; false when they held no samples.
+    bool GetSampleRange(uint32_t& lowest, uint32_t& highest) const;
 
     // The steps, for the views and the tests.
     static Window ResolveWindow(double start, double stop, int samples);
@@ -63,6 +66,16 @@ public:
     // z for gate m.
     static float ChannelZero(const CChannelParameters& channels, const OCfgData& cfg, int m);
 
+    // A gate as the per-pulse loop uses it: windows resolved for one pulse
+    // length, and its operator, alpha, square-root flag and zero.
+    struct Resolved {
+        int aStart = 0, aEnd = 0, bStart = 0, bEnd = 0;
+        float alpha = 0.0f;
+        int operatorCode = 0;
+        bool squareRoot = false;
+        float zero = 0.0f;
+    };
+
 private:
     void Resolve(int samples);
 
@@ -72,9 +85,13 @@ private:
         int operatorCode;
         bool squareRoot;
         float zero;
-        Window a, b;
     };
     std::array<Gate, kGates> m_gates{};
+    std::array<Resolved, kGates> m_resolved{};
+    std::array<bool, kGates> m_resolvedClamped{};
     std::array<bool, kGates> m_clamped{};
     int m_nResolvedFor = -1;
+    uint32_t m_nLowest = UINT32_MAX;
+    uint32_t m_nHighest = 0;
+    bool m_bSamples = false;
 };
