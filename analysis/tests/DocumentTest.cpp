@@ -169,6 +169,25 @@ TEST_F(DocumentTest, TimesThatDoNotRiseAreRebuiltAndNoted)
     EXPECT_EQ(le::GetI32(&ReadBytes(doc.GetIntermediatePath())[24 * 11]), 220);
 }
 
+// Samples wider than 16 bits: the document keeps the true extremes (for the
+// export's detector range); the intermediate file's 16-bit tail saturates.
+TEST_F(DocumentTest, SampleExtremesKeepTheirFullWidth)
+{
+    std::vector<CPulseData> pulses = recordings::Ramps(10);
+    pulses[4].SetData(100, 70000);
+    pulses[6].SetData(7, 3);
+    const std::string path = Record("wide.KLYN", pulses);
+    ODVDocData doc(Options());
+    std::string message;
+    ASSERT_EQ(doc.Open(path, message), 1) << message;
+    EXPECT_EQ(doc.GetHighestSample(), 70000u);
+    EXPECT_EQ(doc.GetLowestSample(), 3u);
+    const std::vector<uint8_t> bytes = ReadBytes(doc.GetIntermediatePath());
+    ASSERT_EQ(bytes.size(), 10u * 24 + 4);
+    EXPECT_EQ(le::Get16(&bytes[240]), 3);
+    EXPECT_EQ(le::Get16(&bytes[242]), 65535);
+}
+
 // The count of a recording that never finished reads 0: every complete pulse
 // is still there, and the note says what was salvaged.
 TEST_F(DocumentTest, SalvagedRecordingOpensWithItsNote)

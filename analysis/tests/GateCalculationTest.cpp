@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -230,5 +231,60 @@ INSTANTIATE_TEST_SUITE_P(Gates, ChannelZero,
                                            ZeroCase{"BothChannel2Wins", 4, 4, 4, 12.0f},
                                            ZeroCase{"Neither", 2, 3, 1, 0.0f}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// The per-pulse loop (built for the processor at hand) against the steps
+// one by one, on pulses whose sums take the integer path and the float path.
+TEST(GateCalculator, PulseLoopMatchesTheStepsOneByOne)
+{
+    CGateParameters gates;
+    gates[0] = Gate(GM_S, 0.0, 24.9, 0.3, 0.7, GO_MINUS, 0.37);
+    gates[1] = Gate(GM_P, 1.1, 2.6, 12.0, 19.9, GO_PLUS, 1.5, true);
+    gates[2] = Gate(GM_C, 3.3, 3.3, 4.0, 9.9, GO_MULTIPLY, 0.001);
+    gates[3] = Gate(GM_N, 20.0, 24.9, 0.0, 24.9, GO_DIVIDE, 3.0);
+    gates[4] = Gate(GM_B, 7.7, 8.8, 9.9, 10.1, GO_MINUS, 0.0, true);
+    CChannelParameters channels;
+    channels[0].SetGateIndex(1);
+    channels[0].SetChannelZero(17);
+    OCfgData cfg;
+    cfg.Derive(gates, channels, CBoardParameters(), CTimedEvent());
+    OGateCalculator calculator(gates, channels, cfg);
+
+    uint32_t seed = 12345;
+    const auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int k = 0; k < 200; ++k) {
+        CPulseData pulse;
+        pulse.SetTDelay((next() % 1000) / 997.0);
+        pulse.SetDarkCurrent(next() % 500);
+        // Small samples, 24-bit samples, and now and then any 32-bit pattern.
+        const uint32_t mask = k % 3 == 0 ? 0xFFFF : (k % 3 == 1 ? 0xFFFFFF : 0xFFFFFFFF);
+        for (int i = 0; i < 250; ++i)
+            pulse.AddData(static_cast<int32_t>(next() & mask));
+        const auto values = calculator.Compute(pulse);
+        for (int m = 0; m < 5; ++m) {
+            const CGateParameter& g = gates[m];
+            const CFileGateModeData& mode = cfg.GetGateModeData(m);
+            const auto a = OGateCalculator::ResolveWindow(g.GetStartA(), g.GetStopA(), 250);
+            const auto b = OGateCalculator::ResolveWindow(g.GetStartB(), g.GetStopB(), 250);
+            const float va = OGateCalculator::WindowValue(pulse.Samples(), a, pulse.GetTDelay(),
+                                                          pulse.GetDarkCurrent());
+            const float vb = OGateCalculator::WindowValue(pulse.Samples(), b, pulse.GetTDelay(),
+                                                          pulse.GetDarkCurrent());
+            const float expected = OGateCalculator::Finish(
+                OGateCalculator::Combine(va, vb, mode.GetAlpha(), mode.GetOperator()),
+                OGateCalculator::ChannelZero(channels, cfg, m), mode.GetSquareRoot() != 0);
+            ASSERT_EQ(std::bit_cast<uint32_t>(values[static_cast<size_t>(m)]),
+                      std::bit_cast<uint32_t>(expected))
+                << "pulse " << k << " gate " << m;
+        }
+    }
+    uint32_t lowest = 0;
+    uint32_t highest = 0;
+    ASSERT_TRUE(calculator.GetSampleRange(lowest, highest));
+    EXPECT_GT(highest, 0xFFFFFFu);
+}
 
 } // namespace
