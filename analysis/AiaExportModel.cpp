@@ -1,5 +1,6 @@
 #include "AiaExportModel.h"
 
+#include "DVDocData.h"
 #include "Resampler.h"
 
 #include <algorithm>
@@ -128,6 +129,46 @@ std::string OAiaExportModel::GateParametersText(const std::string& startA, const
            ">" + (squareRoot ? "<sqrt ON>" : "<sqrt OFF>");
 }
 
+std::string OAiaExportModel::GateParametersText(const CGateParameter& gate)
+{
+    const auto number = [](const char* format, double value) {
+        char text[64];
+        std::snprintf(text, sizeof text, format, value);
+        return std::string(text);
+    };
+    return GateParametersText(number("%0.1f", gate.GetStartA()), number("%0.1f", gate.GetStopA()),
+                              gate.GetOperatorText(), number("%0.3f", gate.GetAlpha()),
+                              number("%0.1f", gate.GetStartB()), number("%0.1f", gate.GetStopB()),
+                              gate.GetSqroot() != 0);
+}
+
+OAiaExportModel::Inputs OAiaExportModel::InputsFrom(const ODVDocData& document, int gate)
+{
+    Inputs in;
+    const CDataFileHeader& header = document.GetHeader();
+    in.documentPath = document.GetPathName();
+    in.year = header.year;
+    in.month = header.month;
+    in.day = header.day;
+    in.hour = header.hour;
+    in.minute = header.minute;
+    in.highestSample = document.GetHighestSample();
+    in.lowestSample = document.GetLowestSample();
+    const OChromatogram& chromatogram = document.GetChromatogram();
+    in.times = chromatogram.times;
+    in.first = chromatogram.first;
+    in.last = chromatogram.last;
+    if (gate >= 0 && gate < CGateParameters::kGates) {
+        const CGateParameter& g = document.GetRecords().gates[gate];
+        in.detectorMode = g.GetModeText();
+        in.gateParameters = GateParametersText(g);
+    }
+    const std::time_t now = std::time(nullptr);
+    if (now != static_cast<std::time_t>(-1))
+        in.now = static_cast<int64_t>(now);
+    return in;
+}
+
 std::optional<int64_t> OAiaExportModel::RecordingStart(int year, int month, int day, int hour,
                                                        int minute)
 {
@@ -215,8 +256,11 @@ void OAiaExportModel::Init(const Inputs& inputs, const IAiaProfile& profile, std
 
 void OAiaExportModel::CountPoints()
 {
-    const float product = static_cast<float>(m_nRateHz) * m_fRunSeconds;
-    const float whole = product >= 0.0f && product < 4e9f ? std::trunc(product) : 0.0f;
+    // A run time read from float pulse times may fall a hair short of the
+    // whole number of steps it stands for (97.99999 for 98); such a shortfall
+    // does not cost a point, as the resampling does not drop one either.
+    const double product = static_cast<double>(static_cast<float>(m_nRateHz) * m_fRunSeconds);
+    const double whole = product >= 0.0 && product < 4e9 ? std::trunc(product * (1.0 + 1e-6)) : 0.0;
     m_fields.numberOfPoints = static_cast<uint32_t>(whole) + 1;
 }
 

@@ -13,12 +13,15 @@
 #include "AiaValues.h"
 #include "AiaWriter.h"
 #include "Chromatogram.h"
+#include "GateParameter.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+class ODVDocData;
 
 struct OAiaExportFields {
     uint32_t numberOfPoints = 0;
@@ -100,6 +103,11 @@ public:
         std::optional<int64_t> now;
     };
 
+    // The inputs of gate (0..4) of an open document, with the gate texts as
+    // the gate dialog shows them and now from the clock - what the command
+    // line exports with; the dialog replaces the gate texts with its controls'.
+    static Inputs InputsFrom(const ODVDocData& document, int gate);
+
     // The dialog's initialisation. message: a text to show (stop icon), or "".
     void Init(const Inputs& inputs, const IAiaProfile& profile, std::string& message);
 
@@ -138,6 +146,9 @@ public:
                                           const std::string& op, const std::string& alpha,
                                           const std::string& startB, const std::string& stopB,
                                           bool squareRoot);
+    // The same from a gate, in the gate dialog's formats ("%0.1lf" for the
+    // windows, "%0.3lf" for alpha).
+    static std::string GateParametersText(const CGateParameter& gate);
     // The recording's start as seconds since 1970 (local time, seconds 0);
     // nothing when a field is out of range (year below 1900, hour -1 ...).
     static std::optional<int64_t> RecordingStart(int year, int month, int day, int hour,

@@ -95,9 +95,13 @@ int OResampler::Resample(std::span<const float> x, std::span<const float> y, dou
         message = "The sampling interval is too small for a chromatogram this long.";
         return 0;
     }
-    // Grid times are computed, not summed, so they do not drift; the small
-    // margin keeps the last point when the division falls a hair short.
-    const double margin = step * 1e-6;
+    // Grid times are computed, not summed, so they do not drift. Pulse times
+    // are floats (21.80 s is 21.7999992): a margin of a few of their units in
+    // the last place - never more than a quarter step - keeps a grid time
+    // that falls on a pulse's time.
+    const double largest = std::max(std::fabs(x0), std::fabs(static_cast<double>(x.back())));
+    const double ulp = std::nextafter(static_cast<float>(largest), INFINITY) - largest;
+    const double margin = std::min(std::max(step * 1e-6, 4.0 * ulp), step / 4.0);
     out.reserve(static_cast<size_t>(span / step) + 2);
 
     size_t produced = 0;

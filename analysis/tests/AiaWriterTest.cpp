@@ -3,6 +3,8 @@
 
 #include "AiaWriter.h"
 #include "AiaExportModel.h"
+#include "DVDocData.h"
+#include "Recordings.h"
 #include "TestFiles.h"
 
 #include <netcdf.h>
@@ -419,6 +421,50 @@ TEST(AiaExport, SaveAsWritesTheResampledTrace)
     EXPECT_NEAR(v[0], 0.0f, 1e-4);
     EXPECT_NEAR(v[1], 0.5f, 1e-3);
     EXPECT_NEAR(v[600], 300.0f, 1e-3);
+}
+
+} // namespace
+
+namespace {
+
+// The command line's way: a document, a gate, a file.
+TEST(AiaExport, FromAnOpenDocument)
+{
+    CTempDir dir;
+    CDataFileHeader header = recordings::SimpleHeader();
+    header.config.gates[0] = recordings::Gate(GM_S, 1.0, 2.0, 3.0, 4.0, GO_MINUS, 0.5);
+    std::vector<CPulseData> pulses;
+    for (int k = 0; k < 50; ++k)
+        pulses.push_back(recordings::Ramp(100 + k, 0.0, 0, 1200 + 20 * k, k + 1));
+    const std::string data = dir.File("run.KLYN");
+    recordings::Write(data, header, pulses);
+    ODVDocData::Options options;
+    options.cacheFolder = dir.File("cache");
+    ODVDocData doc(options);
+    std::string message;
+    ASSERT_EQ(doc.Open(data, message), 1) << message;
+
+    const OAiaExportModel::Inputs in = OAiaExportModel::InputsFrom(doc, 0);
+    EXPECT_EQ(in.gateParameters, "<1.0,2.0><-><0.500><3.0,4.0><sqrt OFF>");
+    EXPECT_EQ(in.detectorMode, "S");
+    EXPECT_EQ(in.highestSample, 149u + 249u);
+    OAiaMapProfile profile;
+    OAiaExportModel model;
+    model.Init(in, profile, message);
+    EXPECT_EQ(model.Fields().injectionTimeStamp, "Mar 05, 2024 at 14:30");
+    EXPECT_EQ(model.Fields().numberOfPoints, 99u); // 12.0 s to 21.8 s at 10 Hz
+    const std::string out = dir.File("run.cdf");
+    ASSERT_EQ(model.Export(out, doc.GetChromatogram(), 0, &profile, message), 1) << message;
+    NcFile file(out);
+    ASSERT_TRUE(file.Ok());
+    EXPECT_EQ(file.DimensionLength("point_number"), 99u);
+    EXPECT_EQ(file.Text("source_file_reference"), data);
+    EXPECT_EQ(file.Text("injection_date_time_stamp"),
+              OAiaWriter::TimeStamp(*OAiaExportModel::RecordingStart(2024, 3, 5, 14, 30)));
+    // Gate 0: mean of samples 10..20 less half of 30..40, b + 15 - (b + 35) / 2.
+    const std::vector<float> v = file.Ordinates();
+    EXPECT_NEAR(v.front(), 100.0f + 15.0f - 67.5f, 1e-3);
+    EXPECT_NEAR(v.back(), 149.0f + 15.0f - 92.0f, 1e-3);
 }
 
 } // namespace
