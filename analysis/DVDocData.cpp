@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <new>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,7 +129,7 @@ int ODVDocData::Open(const std::string& path, std::string& message, IProgress* p
         ok = 0;
     }
     if (!ok) {
-        m_scratch.CloseAt(m_strScratchPath);
+        ReleaseScratch();
         Reset();
         return 0;
     }
@@ -138,8 +139,7 @@ int ODVDocData::Open(const std::string& path, std::string& message, IProgress* p
 
 void ODVDocData::Close()
 {
-    if (!m_strScratchPath.empty())
-        m_scratch.CloseAt(m_strScratchPath);
+    ReleaseScratch();
     m_cfg.GetRunLog().clear();
     Reset();
 }
@@ -186,21 +186,49 @@ void ODVDocData::Derive()
     m_descriptors.Rebuild(m_cfg);
 }
 
+int ODVDocData::ClaimScratch(const std::string& path)
+{
+    // The lock tells other documents - in this program or another - that
+    // the file is taken: two calculations through one file would read each
+    // other's numbers.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !m_scratch.OpenAt(path)) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        return 0;
+    }
+    m_nScratchLock = fd;
+    m_strScratchPath = path;
+    return 1;
+}
+
+void ODVDocData::ReleaseScratch()
+{
+    if (!m_strScratchPath.empty())
+        m_scratch.CloseAt(m_strScratchPath);
+    if (m_nScratchLock >= 0)
+        ::close(m_nScratchLock);
+    m_nScratchLock = -1;
+    m_strScratchPath.clear();
+}
+
 int ODVDocData::CreateIntermediate()
 {
     const std::string beside = CBaseDVFileINT::GetIntermediatePath(m_strPath);
-    if (m_scratch.OpenAt(beside)) {
-        m_strScratchPath = beside;
+    if (ClaimScratch(beside)) {
         m_bScratchInCache = false;
         return 1;
     }
-    const std::string reason = SystemError(errno);
+    const std::string reason =
+        errno == EWOULDBLOCK ? std::string("another document uses it") : SystemError(errno);
     const std::string folder = m_options.cacheFolder.empty()
                                    ? OIntermediateLocation::UserCacheFolder()
                                    : m_options.cacheFolder;
     const std::string cached = OIntermediateLocation::CreateUnique(folder, m_strPath);
-    if (!cached.empty() && m_scratch.OpenAt(cached)) {
-        m_strScratchPath = cached;
+    if (!cached.empty() && ClaimScratch(cached)) {
         m_bScratchInCache = true;
         return 1;
     }

@@ -11,7 +11,9 @@
 //   2. its header's gates, board, channels and events become the document's,
 //      and the working configuration and gate descriptors are derived from them;
 //   3. the intermediate file is created beside the recording (run.KLYN ->
-//      run.INTN), or in the user's cache folder when that folder cannot take it;
+//      run.INTN), or in the user's cache folder under a name of its own when
+//      that folder cannot take it or another document (of this program or
+//      another) already computes through it;
 //   4. the chromatogram is calculated into the intermediate file ("Problem
 //      writing to disk." when it cannot be written) and loaded back from it
 //      ("Problem reading document." when it cannot, or for fewer than 10 pulses);
@@ -127,6 +129,10 @@ public:
 private:
     int ReadHeader(const std::string& path);
     int CreateIntermediate();
+    // Takes path as this document's intermediate file, locked against every
+    // other document; 0 when it cannot be made or another document has it.
+    int ClaimScratch(const std::string& path);
+    void ReleaseScratch();
     void Derive();
     // What one calculation found besides the gate values.
     struct Pass {
@@ -169,6 +175,7 @@ private:
 
     CBaseDVFileINT m_scratch;
     std::string m_strScratchPath;
+    int m_nScratchLock = -1;
     bool m_bScratchInCache = false;
     std::string m_strError;
 };

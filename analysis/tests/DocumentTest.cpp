@@ -332,13 +332,38 @@ TEST_F(DocumentTest, IntermediateFileFallsBackToTheCache)
     EXPECT_EQ(std::filesystem::path(scratch).extension(), ".INTN");
     EXPECT_EQ(std::filesystem::file_size(scratch), 10u * 24 + 4);
 
-    // A second document of the same file gets a name of its own.
+    // A second document of the same recording gets a name of its own.
     ODVDocData second(Options());
     ASSERT_EQ(second.Open(path, message), 1) << message;
     EXPECT_NE(second.GetIntermediatePath(), scratch);
     doc.Close();
     EXPECT_FALSE(std::filesystem::exists(scratch));
     EXPECT_TRUE(std::filesystem::exists(second.GetIntermediatePath()));
+}
+
+// Two documents of one recording never compute through the same file: the
+// second finds the first one's locked and goes to the cache.
+TEST_F(DocumentTest, TwoDocumentsOfOneRecordingKeepTheirOwnFiles)
+{
+    const std::string path = Record("twice.KLYN", recordings::Ramps(10));
+    ODVDocData first(Options());
+    ODVDocData second(Options());
+    std::string message;
+    ASSERT_EQ(first.Open(path, message), 1) << message;
+    EXPECT_EQ(first.GetIntermediatePath(), dir.File("twice.INTN"));
+    ASSERT_EQ(second.Open(path, message), 1) << message;
+    EXPECT_TRUE(second.IsIntermediateInCache());
+    CGateParameters gates = second.GetRecords().gates;
+    gates[0].SetAlpha(1.0);
+    ASSERT_EQ(second.SetGateParameters(gates, message), 1) << message;
+    ASSERT_EQ(first.Recalculate(message), 1) << message;
+    EXPECT_EQ(first.GetChromatogram().traces[0][0], 105.5f);
+    EXPECT_EQ(second.GetChromatogram().traces[0][0], 0.0f);
+    // Once the first has closed, the place beside the recording is free again.
+    first.Close();
+    ODVDocData third(Options());
+    ASSERT_EQ(third.Open(path, message), 1) << message;
+    EXPECT_FALSE(third.IsIntermediateInCache());
 }
 
 TEST_F(DocumentTest, ReadOnlyFolderUsesTheCache)
