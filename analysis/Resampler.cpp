@@ -22,17 +22,36 @@ OResampler::Method OResampler::Choose(double d1, double d2, double d3)
     return Method::Lines;
 }
 
+namespace {
+
+// The spline of one window with its two curvature factors worked out once
+// for all the grid times the window produces.
+struct SplineWindow {
+    SplineWindow(const double* x, const double* y)
+        : x2(x[2]), y1(y[1]), y2(y[2]), h(x[2] - x[1]), perH(1.0 / h),
+          k1(h * h / 6.0 * (y[0] - 2.0 * y[1] + y[2]) / ((x[1] - x[0]) * h)),
+          k2(h * h / 6.0 * (y[1] - 2.0 * y[2] + y[3]) / ((x[3] - x[2]) * h))
+    {
+    }
+
+    double At(double t, bool dropLast) const
+    {
+        const double a = (x2 - t) * perH;
+        const double b = 1.0 - a;
+        double value = a * y1 + b * y2 + (a * a * a - a) * k1;
+        if (!dropLast)
+            value += (b * b * b - b) * k2;
+        return value;
+    }
+
+    double x2, y1, y2, h, perH, k1, k2;
+};
+
+} // namespace
+
 double OResampler::Spline(const double* x, const double* y, double t, bool dropLast)
 {
-    const double h = x[2] - x[1];
-    const double a = (x[2] - t) / h;
-    const double b = 1.0 - a;
-    double value =
-        a * y[1] + b * y[2] +
-        ((a * a * a - a) * h * h / 6.0) * (y[0] - 2.0 * y[1] + y[2]) / ((x[1] - x[0]) * h);
-    if (!dropLast)
-        value += ((b * b * b - b) * h * h / 6.0) * (y[1] - 2.0 * y[2] + y[3]) / ((x[3] - x[2]) * h);
-    return value;
+    return SplineWindow(x, y).At(t, dropLast);
 }
 
 double OResampler::Lagrange(const double* x, const double* y, double t)
@@ -112,11 +131,12 @@ int OResampler::Resample(std::span<const float> x, std::span<const float> y, dou
         const double wy[4] = {y[i - 3], y[i - 2], y[i - 1], y[i]};
         const double end = last ? wx[3] : wx[2];
         const Method method = Choose(wx[1] - wx[0], wx[2] - wx[1], wx[3] - wx[2]);
+        const SplineWindow spline(wx, wy);
         while (t <= end + margin) {
             double value = 0.0;
             switch (method) {
             case Method::Spline:
-                value = Spline(wx, wy, t, last && std::fabs(t - wx[3]) <= margin);
+                value = spline.At(t, last && std::fabs(t - wx[3]) <= margin);
                 break;
             case Method::Lagrange:
                 value = Lagrange(wx, wy, t);
