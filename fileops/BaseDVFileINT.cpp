@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -50,6 +51,41 @@ bool ReadAll(int fd, uint8_t* data, size_t size)
     return true;
 }
 
+// As many bytes as the file still holds, up to size.
+size_t ReadSome(int fd, uint8_t* data, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+// Records per transfer of the batch operations: 24 KiB blocks keep the
+// memory flat whatever the length of the run.
+constexpr size_t kBatchRecords = 1024;
+
+void EncodeRecord(uint8_t* p, const CBaseDVFileINT::Record& record)
+{
+    le::Put32(p, static_cast<uint32_t>(record.time));
+    for (size_t i = 0; i < record.values.size(); ++i)
+        le::PutF32(p + 4 + 4 * i, record.values[i]);
+}
+
+CBaseDVFileINT::Record DecodeRecord(const uint8_t* p)
+{
+    CBaseDVFileINT::Record record;
+    record.time = le::GetI32(p);
+    for (size_t i = 0; i < record.values.size(); ++i)
+        record.values[i] = le::GetF32(p + 4 + 4 * i);
+    return record;
+}
+
 } // namespace
 
 CBaseDVFileINT::~CBaseDVFileINT()
@@ -78,12 +114,7 @@ std::string CBaseDVFileINT::GetIntermediatePath(const std::string& dataPath)
 int CBaseDVFileINT::Open(const std::string& dataPath)
 {
     CloseFile();
-    const std::string path = GetIntermediatePath(dataPath);
-    if (path.empty())
-        return 0;
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    m_bOpen = m_fd >= 0 ? 1 : 0;
-    return m_bOpen;
+    return OpenAt(GetIntermediatePath(dataPath));
 }
 
 int CBaseDVFileINT::Close(const std::string& dataPath)
@@ -91,9 +122,24 @@ int CBaseDVFileINT::Close(const std::string& dataPath)
     if (dataPath.empty())
         return 0;
     CloseFile();
-    const std::string path = GetIntermediatePath(dataPath);
+    return CloseAt(GetIntermediatePath(dataPath));
+}
+
+int CBaseDVFileINT::OpenAt(const std::string& path)
+{
+    CloseFile();
     if (path.empty())
         return 0;
+    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_bOpen = m_fd >= 0 ? 1 : 0;
+    return m_bOpen;
+}
+
+int CBaseDVFileINT::CloseAt(const std::string& path)
+{
+    if (path.empty())
+        return 0;
+    CloseFile();
     return std::remove(path.c_str()) == 0 || errno == ENOENT ? 1 : 0;
 }
 
@@ -149,6 +195,46 @@ int CBaseDVFileINT::ReadTail(uint16_t& lowest, uint16_t& highest)
     lowest = ok ? le::Get16(tail) : 0;
     highest = ok ? le::Get16(tail + 2) : 0;
     return ok ? 1 : 0;
+}
+
+int CBaseDVFileINT::WritePulses(std::span<const Record> records)
+{
+    if (!m_bOpen)
+        return 0;
+    std::vector<uint8_t> block;
+    block.reserve(std::min(records.size(), kBatchRecords) * kRecordSize);
+    for (size_t first = 0; first < records.size(); first += kBatchRecords) {
+        const size_t n = std::min(kBatchRecords, records.size() - first);
+        block.resize(n * kRecordSize);
+        for (size_t i = 0; i < n; ++i)
+            EncodeRecord(block.data() + i * kRecordSize, records[first + i]);
+        if (!WriteAll(m_fd, block.data(), block.size()))
+            return 0;
+    }
+    return 1;
+}
+
+int CBaseDVFileINT::ReadPulses(std::span<Record> records)
+{
+    if (!m_bOpen)
+        return 0;
+    std::vector<uint8_t> block;
+    block.reserve(std::min(records.size(), kBatchRecords) * kRecordSize);
+    for (size_t first = 0; first < records.size(); first += kBatchRecords) {
+        const size_t n = std::min(kBatchRecords, records.size() - first);
+        block.assign(n * kRecordSize, 0);
+        const size_t got = ReadSome(m_fd, block.data(), block.size());
+        const size_t whole = got / kRecordSize;
+        for (size_t i = 0; i < n; ++i)
+            records[first + i] =
+                i < whole ? DecodeRecord(block.data() + i * kRecordSize) : Record{};
+        if (whole < n) {
+            std::fill(records.begin() + static_cast<std::ptrdiff_t>(first + n), records.end(),
+                      Record{});
+            return 0;
+        }
+    }
+    return 1;
 }
 
 int CBaseDVFileINT::MoveToPulse(int n)

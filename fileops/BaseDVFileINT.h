@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 class CBaseDVFileINT {
@@ -20,6 +21,13 @@ public:
     static constexpr int kRecordSize = 24;
     static constexpr int kGateResults = 5;
     static constexpr int kTailSize = 4;
+
+    // One record as the batch operations carry it.
+    struct Record {
+        int32_t time = 0;
+        std::array<float, kGateResults> values{};
+        bool operator==(const Record& other) const = default;
+    };
 
     CBaseDVFileINT() = default;
     CBaseDVFileINT(const CBaseDVFileINT&) = delete;
@@ -44,6 +52,10 @@ public:
     // open and deletes the scratch file of dataPath; 1 when it is gone.
     int Close(const std::string& dataPath);
     int IsOpen() const { return m_bOpen; }
+    // The same at exactly path, for a caller that keeps the scratch file
+    // somewhere else than beside its data file (a folder it may not write).
+    int OpenAt(const std::string& path);
+    int CloseAt(const std::string& path);
 
     // One record at the current position: 1 when all of it was written or
     // read. A short read gives 0 and zeros in time and values.
@@ -51,6 +63,11 @@ public:
     int ReadPulse(int32_t& time, std::array<float, kGateResults>& values);
     int WriteTail(uint16_t lowest, uint16_t highest);
     int ReadTail(uint16_t& lowest, uint16_t& highest);
+    // Many records at the current position in few transfers: 1 when all of
+    // them were written or read. A short read gives 0, and zeros in every
+    // record from the first incomplete one on.
+    int WritePulses(std::span<const Record> records);
+    int ReadPulses(std::span<Record> records);
     // Moves to the start of record n (byte 24 * n); 0 for n < 0.
     int MoveToPulse(int n);
 

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -156,6 +158,57 @@ TEST_F(IntermediateFileTest, DestructionKeepsTheFileAndOpenEmptiesIt)
     CBaseDVFileINT file;
     ASSERT_EQ(file.Open(data), 1);
     EXPECT_EQ(CKLYNGenUtil::GetFileSize(scratch), 0);
+}
+
+// Batches of records land exactly where single records would, across the
+// transfer blocks, and a batch read that runs out says so and leaves zeros.
+TEST_F(IntermediateFileTest, BatchesMatchSingleRecords)
+{
+    std::vector<CBaseDVFileINT::Record> records(2500);
+    for (size_t i = 0; i < records.size(); ++i)
+        records[i] = {static_cast<int32_t>(7 * i) - 3, ValuesOf(static_cast<int>(i))};
+    CBaseDVFileINT file;
+    ASSERT_EQ(file.Open(data), 1);
+    ASSERT_EQ(file.WritePulses(records), 1);
+    ASSERT_EQ(file.WriteTail(1, 2), 1);
+
+    const std::vector<uint8_t> bytes = ReadBytes(scratch);
+    ASSERT_EQ(bytes.size(), 2500u * 24 + 4);
+    for (size_t i : {size_t{0}, size_t{1023}, size_t{1024}, size_t{2499}}) {
+        const uint8_t* p = &bytes[24 * i];
+        EXPECT_EQ(le::GetI32(p), static_cast<int32_t>(7 * i) - 3) << i;
+        for (int g = 0; g < 5; ++g)
+            EXPECT_EQ(le::GetF32(p + 4 + 4 * g), i * 10.0f + g + 0.5f) << i;
+    }
+
+    ASSERT_EQ(file.MoveToPulse(1), 1);
+    std::vector<CBaseDVFileINT::Record> back(2499);
+    ASSERT_EQ(file.ReadPulses(back), 1);
+    EXPECT_TRUE(std::equal(back.begin(), back.end(), records.begin() + 1));
+
+    // Two records and the tail are left: the third comes back empty.
+    ASSERT_EQ(file.MoveToPulse(2498), 1);
+    std::vector<CBaseDVFileINT::Record> tail(3, records[5]);
+    EXPECT_EQ(file.ReadPulses(tail), 0);
+    EXPECT_EQ(tail[0], records[2498]);
+    EXPECT_EQ(tail[1], records[2499]);
+    EXPECT_EQ(tail[2], CBaseDVFileINT::Record{});
+}
+
+TEST_F(IntermediateFileTest, OpenAtAndCloseAtUseTheGivenPath)
+{
+    const std::string elsewhere = dir.File("cache-run001.INTN");
+    CBaseDVFileINT file;
+    ASSERT_EQ(file.OpenAt(elsewhere), 1);
+    ASSERT_EQ(file.WritePulse(5, ValuesOf(0)), 1);
+    EXPECT_EQ(CKLYNGenUtil::GetFileSize(elsewhere), 24);
+    EXPECT_EQ(CKLYNGenUtil::CheckFileExist(scratch), 0);
+    EXPECT_EQ(file.CloseAt(""), 0);
+    EXPECT_EQ(file.IsOpen(), 1);
+    EXPECT_EQ(file.CloseAt(elsewhere), 1);
+    EXPECT_EQ(file.IsOpen(), 0);
+    EXPECT_EQ(CKLYNGenUtil::CheckFileExist(elsewhere), 0);
+    EXPECT_EQ(file.OpenAt(dir.File("no-such-folder/x.INTN")), 0);
 }
 
 } // namespace
