@@ -99,6 +99,9 @@ void CHardwareBase::Close()
 {
     std::lock_guard guard(m_lock);
     CSerialPort::Close();
+    std::lock_guard status(m_statusLock);
+    m_linkStatus.SetCondition(LINK_NOT_PRESENT);
+    m_linkStatus.SetDetail("the port was closed");
 }
 
 bool CHardwareBase::IsLinkOpen()
