@@ -246,7 +246,8 @@ void BM_FaultRecovery(benchmark::State& state)
         state.counters["exchanges"] = static_cast<double>(exchanges);
         state.counters["faults"] = static_cast<double>(struck);
         state.counters["failed"] = static_cast<double>(failed);
-        state.counters["failed_per_fault_vs_1"] = static_cast<double>(failed) / static_cast<double>(struck);
+        state.counters["failed_per_fault_vs_1"] =
+            static_cast<double>(failed) / static_cast<double>(struck);
         state.counters["failed_unstruck"] = static_cast<double>(failedUnstruck);
         state.counters["error_lines_per_failure"] =
             failed > 0 ? static_cast<double>(errorLines.load()) / static_cast<double>(failed) : 0.0;
