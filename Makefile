@@ -1,12 +1,13 @@
 # Every target sets up what is missing first, so each works on a fresh machine.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build run test test-asan bench fuzz format clean
+.PHONY: all bootstrap configure build run test test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -32,6 +33,13 @@ test-asan: bootstrap
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# Qt's own libraries are not instrumented: scripts/tsan.supp names what that hides.
+test-tsan: bootstrap
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLIN_TSAN=ON -DTARVOLIN_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
+	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
+
 bench: build
 	scripts/run-benchmarks $(BUILD)
 
@@ -44,4 +52,4 @@ format: bootstrap
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -2,6 +2,7 @@
 
 #include "FilePaths.h"
 #include "Hardware.h"
+#include "Logs.h"
 #include "QuillonIniConfig.h"
 
 #include <memory>
@@ -9,15 +10,55 @@
 
 namespace {
 
-std::mutex g_lock;
-std::unique_ptr<CStatusPollar> g_pPoller;
+// Owns the poller. Built on first use, after the debug log's state (which it
+// touches first), so at exit it is destroyed before that state: the poller
+// thread stops, and the port closes, while everything they use still exists.
+class CLinkOwner {
+public:
+    CLinkOwner() { CDebugLog::GetFilePath(); }
+    ~CLinkOwner()
+    {
+        std::unique_ptr<CStatusPollar> poller;
+        {
+            std::lock_guard guard(m_lock);
+            poller = std::move(m_pPoller);
+        }
+        if (poller) {
+            poller->Stop();
+            CHardware::Instance()->Close();
+        }
+    }
+    CLinkOwner(const CLinkOwner&) = delete;
+    CLinkOwner& operator=(const CLinkOwner&) = delete;
+
+    CStatusPollar& Poller()
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_pPoller)
+            m_pPoller = std::make_unique<CStatusPollar>(*CHardware::Instance());
+        return *m_pPoller;
+    }
+    void StopPoller()
+    {
+        std::lock_guard guard(m_lock);
+        if (m_pPoller)
+            m_pPoller->Stop();
+    }
+
+private:
+    std::mutex m_lock;
+    std::unique_ptr<CStatusPollar> m_pPoller;
+};
+
+CLinkOwner& Owner()
+{
+    static CLinkOwner owner;
+    return owner;
+}
 
 CStatusPollar& Poller()
 {
-    std::lock_guard guard(g_lock);
-    if (!g_pPoller)
-        g_pPoller = std::make_unique<CStatusPollar>(*CHardware::Instance());
-    return *g_pPoller;
+    return Owner().Poller();
 }
 
 } // namespace
@@ -27,7 +68,7 @@ int CCoreInterface::Initialize()
     CQuillonIniConfig::Initialize(CFilePaths::GetConfigPath() + "/TarvolinMonitorIniSettings.ini");
     CHardware* hardware = CHardware::Instance();
     // The port is opened exclusively: a second call keeps the open one.
-    if (!hardware->IsPortOpen())
+    if (!hardware->IsLinkOpen())
         hardware->Initialize();
     CStatusPollar& poller = Poller();
     if (poller.GetState() == CZelThreadBase::kEnded)
@@ -39,15 +80,24 @@ int CCoreInterface::Initialize()
 
 void CCoreInterface::Cleanup()
 {
-    {
-        std::lock_guard guard(g_lock);
-        if (g_pPoller)
-            g_pPoller->Stop();
-    }
+    Owner().StopPoller();
     CHardware::Instance()->Close();
 }
 
-CHardwareStatus* CCoreInterface::GetSystemStatus() { return Poller().GetStatus(); }
+CHardwareStatus* CCoreInterface::GetSystemStatus()
+{
+    return Poller().GetStatus();
+}
+
+CLinkStatus CCoreInterface::GetLinkStatus()
+{
+    return CHardware::Instance()->GetLinkStatus();
+}
+
+uint64_t CCoreInterface::GetRepeatedPulseCount()
+{
+    return Poller().GetRepeatedPulseCount();
+}
 
 int CCoreInterface::GetPulseData(CPulseData& pulse)
 {
@@ -60,10 +110,17 @@ void CCoreInterface::SetNotifier(CStatusPollar::Notifier notifier)
     Poller().SetNotifier(std::move(notifier));
 }
 
-int CCoreInterface::GetAllGates(CGateParameters& gates) { return CHardware::Instance()->GetAllGates(gates); }
-int CCoreInterface::SetAllGates(const CGateParameters& gates) { return CHardware::Instance()->SetAllGates(gates); }
+int CCoreInterface::GetAllGates(CGateParameters& gates)
+{
+    return CHardware::Instance()->GetAllGates(gates);
+}
+int CCoreInterface::SetAllGates(const CGateParameters& gates)
+{
+    return CHardware::Instance()->SetAllGates(gates);
+}
 
-int CCoreInterface::GetBoardAndChannelParameters(CBoardParameters& board, CChannelParameters& channels)
+int CCoreInterface::GetBoardAndChannelParameters(CBoardParameters& board,
+                                                 CChannelParameters& channels)
 {
     return CHardware::Instance()->GetBoardAndChannelParam(board, channels);
 }
@@ -84,9 +141,27 @@ int CCoreInterface::SetChannelParamZero(const CChannelParameters& channels, int 
     return CHardware::Instance()->SetChannelParamZero(channels, channel);
 }
 
-int CCoreInterface::GetTimedEvent(CTimedEvent& events) { return CHardware::Instance()->GetTimedEvent(events); }
-int CCoreInterface::SetTimedEvent(const CTimedEvent& events) { return CHardware::Instance()->SetTimedEvent(events); }
-int CCoreInterface::ClearTimedEvent() { return CHardware::Instance()->ClearAllTimedEvent(); }
-int CCoreInterface::ResetToReady() { return CHardware::Instance()->ResetToReady(); }
-int CCoreInterface::ResetDefaults() { return CHardware::Instance()->SetParametersToDefault(); }
-int CCoreInterface::SaveTOEEPROM() { return CHardware::Instance()->SetParametersToEEPROM(); }
+int CCoreInterface::GetTimedEvent(CTimedEvent& events)
+{
+    return CHardware::Instance()->GetTimedEvent(events);
+}
+int CCoreInterface::SetTimedEvent(const CTimedEvent& events)
+{
+    return CHardware::Instance()->SetTimedEvent(events);
+}
+int CCoreInterface::ClearTimedEvent()
+{
+    return CHardware::Instance()->ClearAllTimedEvent();
+}
+int CCoreInterface::ResetToReady()
+{
+    return CHardware::Instance()->ResetToReady();
+}
+int CCoreInterface::ResetDefaults()
+{
+    return CHardware::Instance()->SetParametersToDefault();
+}
+int CCoreInterface::SaveTOEEPROM()
+{
+    return CHardware::Instance()->SetParametersToEEPROM();
+}

@@ -8,6 +8,7 @@
 #include "ChannelParameters.h"
 #include "GateParameters.h"
 #include "HardwareStatus.h"
+#include "LinkStatus.h"
 #include "PulseData.h"
 #include "StatusPollar.h"
 #include "TimedEvent.h"
@@ -22,11 +23,20 @@ public:
     // as failing exchanges.
     static int Initialize();
     // Stops the poller (joining its thread) and closes the port, so that a
-    // program can end cleanly.
+    // program can end cleanly. A program that does not call it is safe too:
+    // the poller is stopped at exit before the logs it writes to go away.
     static void Cleanup();
 
-    // The poller's status record; the same pointer on every call.
+    // The poller's status record; the same pointer on every call. The word is
+    // read atomically and the revision texts come as copies.
     static CHardwareStatus* GetSystemStatus();
+    // The link's state: the device the port resolves to, and whether the
+    // board answers there (connected, no response since, used by another
+    // program, not present). A copy; never waits for an exchange.
+    static CLinkStatus GetLinkStatus();
+    // Pulses the board offered again under the index of the last one, which
+    // the poller did not post.
+    static uint64_t GetRepeatedPulseCount();
     // The latest pulse, deep-copied; an empty pulse before the first. Always 0.
     static int GetPulseData(CPulseData& pulse);
     // Where the poller's notifications go (UM_STATUS_UPDATE, UM_PULSE_DATA).

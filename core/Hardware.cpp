@@ -2,12 +2,15 @@
 
 #include "FilePaths.h"
 #include "FloatConverter.h"
+#include "LogRotation.h"
 #include "Logs.h"
 #include "QuillonIniConfig.h"
 #include "TextFile.h"
 
 #include <cmath>
 #include <cstdio>
+#include <mutex>
+#include <sys/stat.h>
 
 CHardware* CHardware::m_pInstance = nullptr;
 
@@ -47,12 +50,21 @@ std::string Format(const char* format, double value, long word, bool wordFirst)
     return text;
 }
 
-double EventScale(int code) { return code == 3 ? 1000.0 : code == 2 ? 100.0 : 1.0; }
+double EventScale(int code)
+{
+    return code == 3 ? 1000.0 : code == 2 ? 100.0 : 1.0;
+}
 
+} // namespace
+
+namespace {
+// The user-interface thread and the poller may both reach for the instance first.
+std::mutex g_instanceLock;
 } // namespace
 
 CHardware* CHardware::Instance()
 {
+    std::lock_guard guard(g_instanceLock);
     if (!m_pInstance)
         m_pInstance = new CHardware();
     return m_pInstance;
@@ -60,22 +72,25 @@ CHardware* CHardware::Instance()
 
 void CHardware::Cleanup()
 {
+    std::lock_guard guard(g_instanceLock);
     delete m_pInstance;
     m_pInstance = nullptr;
 }
 
 int CHardware::Initialize()
 {
-    Open(CQuillonIniConfig::ComPort(), static_cast<unsigned>(CQuillonIniConfig::BaudRate()), 8, 0, 0);
+    Open(CQuillonIniConfig::ComPort(), static_cast<unsigned>(CQuillonIniConfig::BaudRate()), 8, 0,
+         0);
     SetReceiveTimeout(kNormalTimeoutMs);
     return 0;
 }
 
-int CHardware::Exchange(KLYN_CMDS command, CByteArray& reply, const CByteArray& payload)
+int CHardware::Exchange(KLYN_CMDS command, CByteArray& reply, const CByteArray& payload,
+                        int receiveTimeoutMs)
 {
     KLYN_CMDS responseCommand = command;
     return SendReceive(command, payload.empty() ? nullptr : payload.data(),
-                       static_cast<int>(payload.size()), responseCommand, reply);
+                       static_cast<int>(payload.size()), responseCommand, reply, receiveTimeoutMs);
 }
 
 int CHardware::GetWord(KLYN_CMDS command, unsigned short& value)
@@ -100,20 +115,38 @@ int CHardware::GetText(KLYN_CMDS command, std::string& text)
 
 int CHardware::SetWithLongTimeout(KLYN_CMDS command, const CByteArray& payload)
 {
-    SetReceiveTimeout(kSetTimeoutMs);
     CByteArray reply;
-    const int result = Exchange(command, reply, payload);
-    SetReceiveTimeout(kNormalTimeoutMs);
-    return result;
+    return Exchange(command, reply, payload, kSetTimeoutMs);
 }
 
-int CHardware::GetStatusError(unsigned short& status) { return GetWord(CMD_GET_STATUS_ERROR, status); }
-int CHardware::GetFirmwareRevision(std::string& revision) { return GetText(CMD_GET_FIRMWARE_REVISION, revision); }
-int CHardware::GetBoardRevision(std::string& revision) { return GetText(CMD_GET_BOARD_REVISION, revision); }
-int CHardware::GetOpMode(unsigned short& value) { return GetWord(CMD_GET_OP_MODE, value); }
-int CHardware::GetCalTotal(unsigned short& value) { return GetWord(CMD_GET_CAL_TOTAL, value); }
-int CHardware::GetCH1Autozero(unsigned short& value) { return GetWord(CMD_GET_CH1_AUTOZERO, value); }
-int CHardware::GetCH2Autozero(unsigned short& value) { return GetWord(CMD_GET_CH2_AUTOZERO, value); }
+int CHardware::GetStatusError(unsigned short& status)
+{
+    return GetWord(CMD_GET_STATUS_ERROR, status);
+}
+int CHardware::GetFirmwareRevision(std::string& revision)
+{
+    return GetText(CMD_GET_FIRMWARE_REVISION, revision);
+}
+int CHardware::GetBoardRevision(std::string& revision)
+{
+    return GetText(CMD_GET_BOARD_REVISION, revision);
+}
+int CHardware::GetOpMode(unsigned short& value)
+{
+    return GetWord(CMD_GET_OP_MODE, value);
+}
+int CHardware::GetCalTotal(unsigned short& value)
+{
+    return GetWord(CMD_GET_CAL_TOTAL, value);
+}
+int CHardware::GetCH1Autozero(unsigned short& value)
+{
+    return GetWord(CMD_GET_CH1_AUTOZERO, value);
+}
+int CHardware::GetCH2Autozero(unsigned short& value)
+{
+    return GetWord(CMD_GET_CH2_AUTOZERO, value);
+}
 
 int CHardware::SetResetPMT()
 {
@@ -155,9 +188,13 @@ CByteArray CHardware::EncodeGates(const CGateParameters& gates)
 {
     CByteArray block;
     block.reserve(kGateBlockSize);
-    const auto add = [&](unsigned long value, int size) { CCommonUtils::AddBytesToStream(block, value, size); };
+    const auto add = [&](unsigned long value, int size) {
+        CCommonUtils::AddBytesToStream(block, value, size);
+    };
     // Times travel in tenths, truncated toward zero; only the low 16 bits fit.
-    const auto tenths = [](double t) { return static_cast<unsigned long>(static_cast<long long>(t * 10.0)) & 0xFFFF; };
+    const auto tenths = [](double t) {
+        return static_cast<unsigned long>(static_cast<long long>(t * 10.0)) & 0xFFFF;
+    };
     for (int i = 0; i < 5; ++i)
         add(gates[i].GetType(), 2);
     for (int i = 0; i < 5; ++i)
@@ -174,7 +211,8 @@ CByteArray CHardware::EncodeGates(const CGateParameters& gates)
         add(gates[i].GetOperator(), 2);
     for (int i = 0; i < 5; ++i) {
         const unsigned long word = FloatConverter::GetIEEEHex(gates[i].GetAlpha());
-        CDebugLog::Add(Format("Float Conversion => %lf = %d", gates[i].GetAlpha(), static_cast<long>(word), false));
+        CDebugLog::Add(Format("Float Conversion => %lf = %d", gates[i].GetAlpha(),
+                              static_cast<long>(word), false));
         add(word, 4);
     }
     for (int i = 0; i < 5; ++i)
@@ -210,7 +248,8 @@ void CHardware::DecodeGates(const CByteArray& block, CGateParameters& gates)
     for (int i = 0; i < 5; ++i)
         if (r.Next(4, v)) {
             const double alpha = FloatConverter::GetIEEEDouble(v);
-            CDebugLog::Add(Format("Float Conversion => %d = %lf", alpha, static_cast<long>(v), true));
+            CDebugLog::Add(
+                Format("Float Conversion => %d = %lf", alpha, static_cast<long>(v), true));
             gates[i].SetAlpha(alpha);
         }
     for (int i = 0; i < 5; ++i)
@@ -223,7 +262,9 @@ CByteArray CHardware::EncodeBoardAndChannel(const CBoardParameters& board,
 {
     CByteArray block;
     block.reserve(kBoardChannelBlockSize);
-    const auto add = [&](unsigned long value, int size) { CCommonUtils::AddBytesToStream(block, value, size); };
+    const auto add = [&](unsigned long value, int size) {
+        CCommonUtils::AddBytesToStream(block, value, size);
+    };
     add(board.GetIgnitor(), 2);
     add(board.GetPmtVolts(), 2);
     add(board.GetTriggerLevel(), 2);
@@ -323,7 +364,8 @@ void CHardware::DecodePulse(const CByteArray& block, CPulseData& pulse)
     const auto word = static_cast<uint32_t>(CCommonUtils::GetInt(block, trailer + 6, 4));
     const auto dark = static_cast<unsigned int>(CCommonUtils::GetInt(block, trailer + 10, 3));
     const double delay = FloatConverter::GetIEEEDouble(word);
-    CDebugLog::Add(Format("Float Conversion for T_Delay:: %d = %lf", delay, static_cast<long>(word), true));
+    CDebugLog::Add(
+        Format("Float Conversion for T_Delay:: %d = %lf", delay, static_cast<long>(word), true));
     pulse.SetPulseIndex(index);
     pulse.SetPulseTime(time);
     pulse.SetCh1Offset(ch1);
@@ -377,7 +419,8 @@ int CHardware::SetChannelParamZero(const CChannelParameters& channels, int chann
     if (channel != 1 && channel != 2)
         return 0;
     CByteArray payload;
-    CCommonUtils::AddBytesToStream(payload, static_cast<uint32_t>(channels[channel - 1].GetChannelZero()), 4);
+    CCommonUtils::AddBytesToStream(
+        payload, static_cast<uint32_t>(channels[channel - 1].GetChannelZero()), 4);
     return SetWithLongTimeout(channel == 1 ? CMD_SET_CH1_ZERO : CMD_SET_CH2_ZERO, payload);
 }
 
@@ -409,14 +452,14 @@ int CHardware::GetPulseData(CPulseData& pulse)
     if (result && static_cast<int>(reply.size()) != kPulseBlockSize) {
         // A shorter block would turn trailer bytes into samples: the board
         // always sends 250 samples, so anything else is a damaged reply.
-        CDebugLog::Add("ERROR: Pulse block of " + std::to_string(reply.size()) + " bytes, expected " +
-                       std::to_string(kPulseBlockSize));
+        CDebugLog::Add("ERROR: Pulse block of " + std::to_string(reply.size()) +
+                       " bytes, expected " + std::to_string(kPulseBlockSize));
         result = 0;
     }
-    if (result) {
+    if (result)
         DecodePulse(reply, pulse);
-        WritePulseLog(pulse);
-    }
+    // Service engineers read the failures from the pulse log too.
+    WritePulseLog(pulse);
     UpdateFrequency(pulse);
     return result;
 }
@@ -425,17 +468,27 @@ void CHardware::WritePulseLog(const CPulseData& pulse)
 {
     if (CQuillonIniConfig::EnablePulseLog() != 1)
         return;
-    CTextFile log(CFilePaths::GetLogPath() + "/PulseSignals.csv",
-                  m_bPulseLogStarted ? CTextFile::kAppend : CTextFile::kCreate);
-    m_bPulseLogStarted = true;
+    std::string entry;
+    entry.reserve(16 + 12 * static_cast<size_t>(pulse.GetDataCount()));
     char line[64];
     std::snprintf(line, sizeof line, "%d, %d, %d", static_cast<int>(pulse.GetPulseIndex()),
                   static_cast<int>(pulse.GetPulseTime()), pulse.GetDataCount());
-    log.AddLine(line);
+    entry += line;
     for (int i = 0; i < pulse.GetDataCount(); ++i) {
-        std::snprintf(line, sizeof line, ",,,%d", pulse.GetData(i));
-        log.AddLine(line);
+        std::snprintf(line, sizeof line, "\n,,,%d", pulse.GetData(i));
+        entry += line;
     }
+    const std::string path = CFilePaths::GetLogPath() + "/PulseSignals.csv";
+    if (m_bPulseLogStarted) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0)
+            CLogRotation::FromSettings().RotateIfFull(path, static_cast<uint64_t>(st.st_size),
+                                                      entry.size() + 1);
+    }
+    // The first entry of the process starts the file anew; later ones append.
+    CTextFile log(path, m_bPulseLogStarted ? CTextFile::kAppend : CTextFile::kCreate);
+    m_bPulseLogStarted = true;
+    log.AddLine(entry);
 }
 
 void CHardware::UpdateFrequency(CPulseData& pulse)
@@ -443,7 +496,8 @@ void CHardware::UpdateFrequency(CPulseData& pulse)
     const long deltaIndex = pulse.GetPulseIndex() - m_nLastPulseIndex;
     const long deltaTime = pulse.GetPulseTime() - m_nLastPulseTime;
     if (deltaTime != 0) {
-        const double frequency = static_cast<double>(deltaIndex) / static_cast<double>(deltaTime) * 100.0;
+        const double frequency =
+            static_cast<double>(deltaIndex) / static_cast<double>(deltaTime) * 100.0;
         pulse.SetFrequencyPulse(frequency);
         char text[80];
         std::snprintf(text, sizeof text, "Calculated Frequency_Pulse = %lf", frequency);

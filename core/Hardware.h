@@ -76,7 +76,8 @@ public:
     // without an exchange.
     int SetTimedEvent(const CTimedEvent& events);
     // A reply that is not the standard 771-byte pulse block fails and leaves
-    // the pulse as it was.
+    // the pulse as it was. The pulse log gets its line either way (a failed
+    // exchange logs the pulse as it stands), and the frequency step runs.
     int GetPulseData(CPulseData& pulse);
     int DoDSPConnection();
 
@@ -95,10 +96,14 @@ protected:
     CHardware() = default;
 
 private:
-    int Exchange(KLYN_CMDS command, CByteArray& reply, const CByteArray& payload = {});
+    // receiveTimeoutMs 0: the port's receive timeout.
+    int Exchange(KLYN_CMDS command, CByteArray& reply, const CByteArray& payload = {},
+                 int receiveTimeoutMs = 0);
     int GetWord(KLYN_CMDS command, unsigned short& value);
     int GetText(KLYN_CMDS command, std::string& text);
     // A set command: the board may take up to five seconds to acknowledge.
+    // The long timeout belongs to this exchange only; a status poll waiting
+    // for the lock meanwhile keeps its own.
     int SetWithLongTimeout(KLYN_CMDS command, const CByteArray& payload);
     void WritePulseLog(const CPulseData& pulse);
     void UpdateFrequency(CPulseData& pulse);

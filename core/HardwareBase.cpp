@@ -3,12 +3,29 @@
 #include "Crc16.h"
 #include "Logs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
 namespace {
+
 using Clock = std::chrono::steady_clock;
+
+std::string Hex2(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", value & 0xFFu);
+    return text;
 }
+
+int MillisecondsLeft(Clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+} // namespace
 
 CByteArray CHardwareBase::BuildPacket(uint8_t command, const unsigned char* payload, int size)
 {
@@ -33,9 +50,10 @@ std::string CHardwareBase::DumpText(const std::string& prefix, const uint8_t* by
     text.reserve(text.size() + 2 * size + 1);
     static const char kHex[] = "0123456789abcdef";
     for (size_t i = 0; i < size; ++i) {
-        if (i + 2 == size && bytes[i] == 0x0D) {
+        const bool trailer = i + 2 >= size;
+        if (trailer && bytes[i] == 0x0D) {
             text += "CR";
-        } else if (i + 1 == size && bytes[i] == 0x0A) {
+        } else if (trailer && bytes[i] == 0x0A) {
             text += "LF";
         } else {
             text += kHex[bytes[i] >> 4];
@@ -62,24 +80,120 @@ void CHardwareBase::DumpPacket(const std::string& prefix, const uint8_t* bytes, 
     WriteToDebugToFile(DumpText(prefix, bytes, size));
 }
 
-void CHardwareBase::TryReconnect()
+int CHardwareBase::Open(int port, unsigned int baud, unsigned char byteSize, unsigned char parity,
+                        unsigned char stopBits)
 {
-    if (HasValidConnection() || !WasLost())
+    std::lock_guard guard(m_lock);
+    const int opened = CSerialPort::Open(port, baud, byteSize, parity, stopBits);
+    if (!opened)
+        WriteToDebugToFile("Open: COM" + std::to_string(port) + " (" + GetDevicePath() +
+                           ") failed: " + GetLastError());
+    m_nFailedInRow = 0;
+    m_bLostLogged = false;
+    m_strReopenError = opened ? std::string() : GetDevicePath() + ": " + GetLastError();
+    RecordOpen(opened != 0);
+    return opened;
+}
+
+void CHardwareBase::Close()
+{
+    std::lock_guard guard(m_lock);
+    CSerialPort::Close();
+    std::lock_guard status(m_statusLock);
+    m_linkStatus.SetCondition(LINK_NOT_PRESENT);
+    m_linkStatus.SetDetail("the port was closed");
+}
+
+bool CHardwareBase::IsLinkOpen()
+{
+    std::lock_guard guard(m_lock);
+    return IsPortOpen();
+}
+
+CLinkStatus CHardwareBase::GetLinkStatus() const
+{
+    std::lock_guard guard(m_statusLock);
+    return m_linkStatus;
+}
+
+void CHardwareBase::RecordOpen(bool opened)
+{
+    std::lock_guard guard(m_statusLock);
+    m_linkStatus.SetPortNumber(GetPortNumber());
+    m_linkStatus.SetDevicePath(GetDevicePath());
+    if (opened) {
+        // Open, and not yet heard from.
+        m_linkStatus.SetCondition(LINK_NO_RESPONSE);
+        m_linkStatus.SetNoResponseSince(CLinkStatus::WallClock::now());
+        m_linkStatus.SetDetail("");
         return;
+    }
+    m_linkStatus.SetCondition(
+        GetOpenFailure() == CSerialDevice::OpenFailure::Busy ? LINK_BUSY : LINK_NOT_PRESENT);
+    m_linkStatus.SetDetail(GetLastError());
+}
+
+void CHardwareBase::RecordOutcome(bool answered)
+{
+    m_nFailedInRow = answered ? 0 : m_nFailedInRow + 1;
+    if (!IsPortOpen()) {
+        // Lost: not present (or held elsewhere) until a reopen succeeds. Closed
+        // on purpose or never opened: what the last open said still holds.
+        if (WasLost() && GetLinkStatus().GetCondition() >= LINK_NO_RESPONSE)
+            RecordOpen(false);
+        return;
+    }
+    std::lock_guard guard(m_statusLock);
+    m_linkStatus.SetPortNumber(GetPortNumber());
+    m_linkStatus.SetDevicePath(GetDevicePath());
+    m_linkStatus.SetDetail("");
+    if (answered) {
+        m_linkStatus.SetCondition(LINK_CONNECTED);
+    } else if (m_linkStatus.GetCondition() != LINK_NO_RESPONSE) {
+        m_linkStatus.SetCondition(LINK_NO_RESPONSE);
+        m_linkStatus.SetNoResponseSince(CLinkStatus::WallClock::now());
+    }
+}
+
+void CHardwareBase::MaintainPort()
+{
     const auto now = Clock::now();
-    if (now - m_lastReopen < kReopenInterval)
+    const bool open = HasValidConnection() != 0;
+    if (open ? m_nFailedInRow == 0 : !WasLost())
         return;
-    m_lastReopen = now;
+    if (now - m_lastMaintenance < kReopenInterval)
+        return;
+    m_lastMaintenance = now;
+    const std::string port = "COM" + std::to_string(GetPortNumber());
+    if (open) {
+        const std::string before = GetDevicePath();
+        if (!FollowMovedDevice())
+            return;
+        WriteToDebugToFile("SendCommand: " + port + " moved from " + before + " to " +
+                           GetDevicePath() +
+                           (IsPortOpen() ? "; reopened" : "; cannot open: " + GetLastError()));
+        RecordOpen(IsPortOpen());
+        return;
+    }
     if (Reopen()) {
         m_bLostLogged = false;
-        WriteToDebugToFile("SendCommand: Connection restored on COM" +
-                           std::to_string(GetPortNumber()));
+        m_strReopenError.clear();
+        WriteToDebugToFile("SendCommand: Connection restored on " + port + " (" + GetDevicePath() +
+                           ")");
+        RecordOpen(true);
+        return;
     }
+    // Once per change of reason, not once a second.
+    const std::string reason = GetDevicePath() + ": " + GetLastError();
+    if (reason != m_strReopenError)
+        WriteToDebugToFile("SendCommand: Reopening " + port + " failed (" + reason + ")");
+    m_strReopenError = reason;
+    RecordOpen(false);
 }
 
 int CHardwareBase::SendCommand(KLYN_CMDS command, const unsigned char* payload, int size)
 {
-    TryReconnect();
+    MaintainPort();
     const bool open = HasValidConnection() != 0;
     if (!open)
         WriteToDebugToFile("SendCommand: Invalid Connection");
@@ -100,116 +214,145 @@ int CHardwareBase::SendCommand(KLYN_CMDS command, const unsigned char* payload, 
     if (!open)
         return 0;
 
-    // Stale input of an earlier failed exchange cannot spoil this one.
+    // Stale input of an earlier exchange cannot spoil this one.
+    const int stale = PendingInput();
     ClearBuffers();
+    if (stale > 0)
+        WriteToDebugToFile("SendCommand: " + std::to_string(stale) +
+                           " stale bytes discarded before the request");
     DumpPacket("Send", m_sendBuffer, static_cast<size_t>(length));
     int written = 0;
     const int result = Write(m_sendBuffer, length, &written);
-    if (!result)
-        WriteToDebugToFile("SendCommand: Write Failed");
+    if (!result) {
+        if (written > 0)
+            WriteToDebugToFile("SendCommand: Write Failed (" + std::to_string(written) + " of " +
+                               std::to_string(length) + " bytes written)");
+        else
+            WriteToDebugToFile("SendCommand: Write Failed");
+    }
     return result;
 }
 
-int CHardwareBase::ReceivePacket(CByteArray& packet)
+CReplyAssembler::Progress CHardwareBase::ReceivePacket(CReplyAssembler& packet,
+                                                       Clock::time_point deadline,
+                                                       int attemptTimeoutMs)
 {
-    packet.clear();
+    packet.Reset();
     m_nExpectedLength = 0;
     if (!HasValidConnection())
-        return 0;
+        return CReplyAssembler::kNeedMore;
 
     unsigned char buffer[kBufferSize];
-    int request = kFrameSize;
-    const auto start = Clock::now();
-    bool complete = false;
     std::string fault;
     for (;;) {
-        const int got = Read(request, buffer);
+        // Five attempts share what is left of the window, so the window holds.
+        const int perAttempt = std::clamp(MillisecondsLeft(deadline) / kReadAttempts, 1,
+                                          std::max(1, attemptTimeoutMs));
+        const int got = Read(packet.BytesWanted(), buffer, perAttempt);
         if (got == 0) {
             if (!HasValidConnection()) {
                 // A hang-up: say so once instead of a stream of empty reads.
-                if (!m_bLostLogged)
-                    fault = "ReceivePacket: Connection lost";
+                fault = m_bLostLogged ? "" : "ReceivePacket: Connection lost";
                 m_bLostLogged = true;
                 break;
             }
             WriteToDebugToFile("Empty read");
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        } else {
-            packet.insert(packet.end(), buffer, buffer + got);
-            if (m_nExpectedLength == 0 && packet.size() > 3)
-                m_nExpectedLength = packet[1] * 256 + packet[2];
-            const int held = static_cast<int>(packet.size());
-            if (packet.size() >= kFrameSize && packet[held - 2] == 0x0D && packet[held - 1] == 0x0A) {
-                complete = true;
-                break;
-            }
-            // A length field beyond the largest packet, or a packet that has
-            // all its announced bytes without ending in CR LF, can only be
-            // damaged: waiting out the window would bring nothing better.
-            if (m_nExpectedLength > kBufferSize || held >= kBufferSize) {
-                fault = "ERROR: Packet length " + std::to_string(m_nExpectedLength) +
-                        " exceeds " + std::to_string(kBufferSize);
-                break;
-            }
-            if (m_nExpectedLength > 0 && held >= m_nExpectedLength) {
-                fault = "ERROR: Packet end not found after " + std::to_string(held) + " bytes";
-                break;
-            }
-            request = m_nExpectedLength > 0 ? m_nExpectedLength - held : kFrameSize;
-            if (request > kBufferSize - held)
-                request = kBufferSize - held;
+        } else if (packet.Add(buffer, static_cast<size_t>(got)) != CReplyAssembler::kNeedMore) {
+            break;
         }
-        if (Clock::now() - start >= std::chrono::milliseconds(kReceiveWindowMs))
+        if (Clock::now() >= deadline)
             break;
     }
-    DumpPacket("Read", packet);
-    if (!fault.empty()) {
+    m_nExpectedLength = packet.ExpectedLength();
+    DumpPacket("Read", packet.Packet());
+    if (packet.GetProgress() == CReplyAssembler::kDamaged)
+        fault = packet.Damage();
+    else if (packet.GetProgress() == CReplyAssembler::kNeedMore && fault.empty() &&
+             HasValidConnection())
+        fault = packet.Packet().empty()
+                    ? "ERROR: No reply to command " + Hex2(static_cast<unsigned>(m_nLastCommand))
+                    : "ERROR: Incomplete reply to command " +
+                          Hex2(static_cast<unsigned>(m_nLastCommand)) + " (" +
+                          std::to_string(packet.Packet().size()) + " bytes)";
+    if (!fault.empty())
         WriteToDebugToFile(fault);
-        const auto left = std::chrono::milliseconds(kReceiveWindowMs) - (Clock::now() - start);
-        DrainInput(20, static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count()));
-    }
-    if (!complete)
-        return 0;
-
-    const int size = static_cast<int>(packet.size());
-    if (size != m_nExpectedLength) {
-        char text[128];
-        std::snprintf(text, sizeof text,
-                      "ERROR: Packet size mismatch. Size should be %d, but actual size = %d",
-                      m_nExpectedLength, size);
-        WriteToDebugToFile(text);
-        return 0;
-    }
-    if (size < kFrameSize) {
-        WriteToDebugToFile("ERROR: CRC not found");
-        return 0;
-    }
-    const uint16_t received = static_cast<uint16_t>(packet[size - 4] << 8 | packet[size - 3]);
-    const uint16_t computed = Crc16Xmodem(packet.data(), static_cast<size_t>(size - 4));
-    if (received != computed) {
-        char text[80];
-        std::snprintf(text, sizeof text, "ERROR: Bad CRC => Read = %04x, Calc = %04x", received,
-                      computed);
-        WriteToDebugToFile(text);
-        return 0;
-    }
-    return 1;
+    return packet.GetProgress();
 }
 
-int CHardwareBase::ReceiveResponse()
+void CHardwareBase::DrainReply(const CReplyAssembler& packet, Clock::time_point deadline)
+{
+    // Until the announced length (when it is plausible) has arrived, what
+    // arrived ends in CR LF, and the line is quiet; never past the window.
+    int outstanding = packet.Outstanding();
+    bool endsInCrLf = packet.EndsInCrLf();
+    uint8_t last = packet.Packet().empty() ? 0 : packet.Packet().back();
+    size_t drained = 0;
+    unsigned char buffer[kBufferSize];
+    while (HasValidConnection()) {
+        const bool done = outstanding <= 0 && endsInCrLf;
+        const int wait =
+            done ? std::min(kQuietLineMs, MillisecondsLeft(deadline)) : MillisecondsLeft(deadline);
+        if (wait <= 0)
+            break;
+        const int got = ReadOnce(kBufferSize, buffer, std::min(wait, kQuietLineMs));
+        if (got == 0) {
+            if (done || Clock::now() >= deadline)
+                break;
+            continue;
+        }
+        drained += static_cast<size_t>(got);
+        outstanding -= got;
+        endsInCrLf = got >= 2 ? buffer[got - 2] == 0x0D && buffer[got - 1] == 0x0A
+                              : last == 0x0D && buffer[0] == 0x0A;
+        last = buffer[got - 1];
+    }
+    if (drained > 0)
+        WriteToDebugToFile("ReceivePacket: " + std::to_string(drained) +
+                           " bytes of the damaged reply discarded");
+}
+
+int CHardwareBase::ReceiveResponse(int receiveTimeoutMs)
 {
     m_response.clear();
-    if (!ReceivePacket(m_response))
-        return 0;
-    if (m_response[0] != 0x02)
-        return 0;
-    if (m_response[3] != m_nLastCommand && m_nLastCommand != 0)
-        return 0;
-    return 1;
+    int timeout = receiveTimeoutMs > 0 ? receiveTimeoutMs : GetReceiveTimeout();
+    if (timeout <= 0)
+        timeout = kReceiveWindowMs / kReadAttempts;
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(std::max(kReceiveWindowMs, timeout));
+    CReplyAssembler packet;
+    for (;;) {
+        const CReplyAssembler::Progress progress = ReceivePacket(packet, deadline, timeout);
+        if (progress == CReplyAssembler::kDamaged) {
+            DrainReply(packet, deadline);
+            return 0;
+        }
+        if (progress != CReplyAssembler::kComplete)
+            return 0;
+        std::string message;
+        const CReplyAssembler::Verdict verdict =
+            packet.Check(static_cast<uint8_t>(m_nLastCommand), message);
+        if (verdict == CReplyAssembler::kValid) {
+            m_response = packet.Packet();
+            return 1;
+        }
+        WriteToDebugToFile(message);
+        // A sound reply to an earlier request came late: ours may follow it.
+        if (verdict != CReplyAssembler::kOtherCommand) {
+            DrainReply(packet, deadline);
+            return 0;
+        }
+        if (Clock::now() >= deadline) {
+            WriteToDebugToFile("ERROR: No reply to command " +
+                               Hex2(static_cast<unsigned>(m_nLastCommand)));
+            return 0;
+        }
+    }
 }
 
 int CHardwareBase::SendReceive(KLYN_CMDS command, const unsigned char* payload, int size,
-                               KLYN_CMDS& /*responseCommand*/, CByteArray& response)
+                               KLYN_CMDS& /*responseCommand*/, CByteArray& response,
+                               int receiveTimeoutMs)
 {
     if (size < 0 || size > kMaxPayload || (size > 0 && !payload)) {
         WriteToDebugToFile("SendCommand: Payload of " + std::to_string(size) +
@@ -217,8 +360,9 @@ int CHardwareBase::SendReceive(KLYN_CMDS command, const unsigned char* payload, 
         return 0;
     }
     std::lock_guard guard(m_lock);
-    if (!SendCommand(command, payload, size) || !ReceiveResponse())
-        return 0;
-    response.assign(m_response.begin() + 4, m_response.end() - 4);
-    return 1;
+    const bool ok = SendCommand(command, payload, size) && ReceiveResponse(receiveTimeoutMs);
+    if (ok)
+        response.assign(m_response.begin() + 4, m_response.end() - 4);
+    RecordOutcome(ok);
+    return ok ? 1 : 0;
 }

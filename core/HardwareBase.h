@@ -13,9 +13,12 @@
 // Replies are checked in a fixed order (complete, size, CRC, start byte,
 // command code), and every failure leaves one debug-log line naming what
 // failed. One recursive lock serialises whole exchanges, so the status
-// poller and the user-interface thread share the port.
+// poller and the user-interface thread share the port; the receive timeout
+// of an exchange travels with it, under that lock.
 
 #include "CommonUtils.h"
+#include "LinkStatus.h"
+#include "ReplyAssembler.h"
 #include "SerialPort.h"
 
 #include <chrono>
@@ -54,20 +57,42 @@ public:
     static constexpr int kFrameSize = 8;
     static constexpr int kMaxPayload = kBufferSize - kFrameSize;
     static constexpr int kReceiveWindowMs = 500;
-    // A port that was lost is reopened at most this often while exchanges fail.
+    // A port that was lost is reopened, and a port whose board does not
+    // answer is resolved again, at most this often.
     static constexpr std::chrono::milliseconds kReopenInterval{1000};
+    // The rest of a damaged reply has been read once the line stays this quiet after it.
+    static constexpr int kQuietLineMs = 20;
 
     CHardwareBase() = default;
     ~CHardwareBase() override = default;
 
+    // Both take the hardware lock and record the outcome in the link status;
+    // a failed open leaves one log line naming the port and the reason.
+    int Open(int port, unsigned int baud, unsigned char byteSize, unsigned char parity,
+             unsigned char stopBits) override;
+    void Close() override;
+    // IsPortOpen under the hardware lock, for callers on another thread than the poller.
+    bool IsLinkOpen();
+
     // One exchange: 1 with the reply's payload in response, else 0 and
-    // response untouched. payload may be null when size is 0.
+    // response untouched. payload may be null when size is 0. The reply may
+    // take receiveTimeoutMs to begin (0: the port's receive timeout); the
+    // receive window is then that long, at least kReceiveWindowMs.
+    //
+    // Before the request goes out whatever waits in the input is discarded.
+    // A well-formed reply under another command code (one that came late for
+    // an earlier request) is logged, thrown away and the window goes on; after
+    // a damaged reply the rest of it is read and thrown away, so that one
+    // fault costs only its own exchange. Every failure leaves a log line.
     int SendReceive(KLYN_CMDS command, const unsigned char* payload, int size,
-                    KLYN_CMDS& responseCommand, CByteArray& response);
+                    KLYN_CMDS& responseCommand, CByteArray& response, int receiveTimeoutMs = 0);
+
+    // A copy of the link's state, safe from any thread and never waiting for an exchange.
+    CLinkStatus GetLinkStatus() const;
 
     // The packet for command and payload (also used by tests and the simulator's checks).
     static CByteArray BuildPacket(uint8_t command, const unsigned char* payload, int size);
-    // "prefix :: <hex>" with a trailing CR LF shown as CR and LF.
+    // "prefix :: <hex>"; a CR or LF among the last two bytes shows as CR or LF.
     static std::string DumpText(const std::string& prefix, const uint8_t* bytes, size_t size);
 
 protected:
@@ -75,11 +100,21 @@ protected:
     void UnlockHardware() { m_lock.unlock(); }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     int SendCommand(KLYN_CMDS command, const unsigned char* payload, int size);
-    int ReceivePacket(CByteArray& packet);
-    int ReceiveResponse();
-    // Reopens a lost port when the last try is long enough ago.
-    void TryReconnect();
+    // Reads one packet into the assembler before the deadline. The "Read"
+    // dump and any fault line are written here.
+    CReplyAssembler::Progress ReceivePacket(CReplyAssembler& packet, Clock::time_point deadline,
+                                            int attemptTimeoutMs);
+    int ReceiveResponse(int receiveTimeoutMs);
+    // Reads and throws away the rest of a damaged reply.
+    void DrainReply(const CReplyAssembler& packet, Clock::time_point deadline);
+    // Reopens a lost port, or follows the port to another device while the
+    // board does not answer, at most once per kReopenInterval.
+    void MaintainPort();
+    void RecordOutcome(bool answered);
+    void RecordOpen(bool opened);
     int WriteToDebugToFile(const std::string& text);
     void DumpPacket(const std::string& prefix, const CByteArray& bytes);
     void DumpPacket(const std::string& prefix, const uint8_t* bytes, size_t size);
@@ -89,6 +124,11 @@ private:
     int m_nExpectedLength = 0;
     int m_nLastCommand = 0;
     std::recursive_mutex m_lock;
-    std::chrono::steady_clock::time_point m_lastReopen{};
+    Clock::time_point m_lastMaintenance{};
+    int m_nFailedInRow = 0;
     bool m_bLostLogged = false;
+    std::string m_strReopenError; // the reason last logged for a failed reopen
+
+    mutable std::mutex m_statusLock;
+    CLinkStatus m_linkStatus; // guarded by m_statusLock
 };

@@ -1,6 +1,7 @@
 #include "Logs.h"
 
 #include "FilePaths.h"
+#include "LogRotation.h"
 #include "QuillonIniConfig.h"
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -73,6 +75,24 @@ DebugLogState& Debug()
     return state;
 }
 
+// True when path no longer names the open file: another program rotated it.
+bool MovedAway(int fd, const std::string& path)
+{
+    struct stat open{};
+    struct stat named{};
+    if (::fstat(fd, &open) != 0 || ::stat(path.c_str(), &named) != 0)
+        return true;
+    return open.st_ino != named.st_ino || open.st_dev != named.st_dev;
+}
+
+void Reopen(DebugLogState& s, const std::string& path)
+{
+    if (s.fd >= 0)
+        ::close(s.fd);
+    s.fd = OpenForAppend(path);
+    s.openPath = path;
+}
+
 std::mutex g_runLogLock;
 std::string g_runLogPath;
 
@@ -88,16 +108,20 @@ void CDebugLog::Add(const std::string& text)
         return;
     const std::string path =
         s.path.empty() ? CFilePaths::GetLogPath() + "/TarvolinDebug.log" : s.path;
-    if (s.fd < 0 || path != s.openPath) {
-        if (s.fd >= 0)
-            ::close(s.fd);
-        s.fd = OpenForAppend(path);
-        s.openPath = path;
-    }
+    if (s.fd < 0 || path != s.openPath || MovedAway(s.fd, path))
+        Reopen(s, path);
     if (s.fd < 0)
         return;
     const long tid = static_cast<long>(::syscall(SYS_gettid));
-    AppendLine(s.fd, Timestamp(true) + " [" + std::to_string(tid) + "] " + text + "\n");
+    const std::string line = Timestamp(true) + " [" + std::to_string(tid) + "] " + text + "\n";
+    struct stat st {};
+    if (::fstat(s.fd, &st) == 0 && CLogRotation::FromSettings().RotateIfFull(
+                                       path, static_cast<uint64_t>(st.st_size), line.size())) {
+        Reopen(s, path);
+        if (s.fd < 0)
+            return;
+    }
+    AppendLine(s.fd, line);
 }
 
 void CDebugLog::SetFilePath(const std::string& path)

@@ -5,7 +5,8 @@
 // packet sent and received, every failed exchange. One call is one line,
 // written whole even when the poller and the user-interface thread log at the
 // same moment. It honours the "EnableDebugLog" setting and lives in the log
-// folder as "TarvolinDebug.log".
+// folder as "TarvolinDebug.log", rotated to TarvolinDebug.1.log ... when it
+// reaches the size limit of the INI settings (CLogRotation).
 //
 // The run log lists what the operator did and what the timed events did
 // (recording started and stopped); the run-log dialog shows it. It is the

@@ -1,6 +1,6 @@
 #include "SerialDevice.h"
 
-#include "FilePaths.h"
+#include "PortResolver.h"
 
 #include <cerrno>
 #include <chrono>
@@ -22,41 +22,63 @@ using Clock = std::chrono::steady_clock;
 speed_t SpeedFor(unsigned baud)
 {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 921600: return B921600;
-    default: return B0;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 921600:
+        return B921600;
+    default:
+        return B0;
     }
 }
 
 int RemainingMs(Clock::time_point deadline)
 {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left < 0 ? 0 : static_cast<int>(left);
 }
 
 } // namespace
 
-CSerialDevice::~CSerialDevice() { Close(); }
+CSerialDevice::~CSerialDevice()
+{
+    Close();
+}
 
 std::string CSerialDevice::PathForPort(int port)
 {
-    const std::string link = CFilePaths::GetPortsFolder() + "/COM" + std::to_string(port);
-    // A link that exists but points nowhere (a board being reconnected) still
-    // names the port: falling back to a built-in serial port would talk to
-    // the wrong device.
-    struct stat st{};
-    if (::lstat(link.c_str(), &st) == 0)
-        return link;
-    return "/dev/ttyS" + std::to_string(port - 1);
+    return CPortResolver().Resolve(port);
+}
+
+bool CSerialDevice::IsSupportedBaudRate(unsigned baud)
+{
+    return SpeedFor(baud) != B0;
+}
+
+unsigned long CSerialDevice::DeviceIdOf(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return 0;
+    return static_cast<unsigned long>(S_ISCHR(st.st_mode) ? st.st_rdev : st.st_ino);
 }
 
 bool CSerialDevice::Fail(const std::string& what)
@@ -71,26 +93,48 @@ bool CSerialDevice::Open(const std::string& path, bool read, bool write, unsigne
     Close();
     m_bHungUp = false;
     m_strError.clear();
+    m_eOpenFailure = OpenFailure::None;
+    if (!IsSupportedBaudRate(baud)) {
+        m_strError = "unsupported baud rate " + std::to_string(baud);
+        m_eOpenFailure = OpenFailure::Unusable;
+        return false;
+    }
     const int access = read && write ? O_RDWR : (write ? O_WRONLY : O_RDONLY);
     m_fd = ::open(path.c_str(), access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        const int error = errno;
+        if (error == EBUSY)
+            m_eOpenFailure = OpenFailure::Busy;
+        else if (error == ENOENT || error == ENXIO || error == ENODEV || error == ENOTDIR)
+            m_eOpenFailure = OpenFailure::NotPresent;
+        else
+            m_eOpenFailure = OpenFailure::Unusable;
+        if (error == EBUSY)
+            return Fail(path + " is in use by another program");
         return Fail("cannot open " + path);
+    }
     // Exclusive: a second program on the same port would steal replies.
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         Fail(path + " is in use by another program");
+        m_eOpenFailure = OpenFailure::Busy;
         Close();
         return false;
     }
     ::ioctl(m_fd, TIOCEXCL);
     if (!Configure(baud, byteSize, parity, stopBits, rts)) {
+        m_eOpenFailure = OpenFailure::Unusable;
         Close();
         return false;
     }
+    struct stat st {};
+    m_nDeviceId = ::fstat(m_fd, &st) == 0
+                      ? static_cast<unsigned long>(S_ISCHR(st.st_mode) ? st.st_rdev : st.st_ino)
+                      : 0;
     return true;
 }
 
-bool CSerialDevice::Configure(unsigned baud, unsigned byteSize, unsigned parity,
-                              unsigned stopBits, Rts rts)
+bool CSerialDevice::Configure(unsigned baud, unsigned byteSize, unsigned parity, unsigned stopBits,
+                              Rts rts)
 {
     termios tio{};
     if (::tcgetattr(m_fd, &tio) != 0)
@@ -113,10 +157,8 @@ bool CSerialDevice::Configure(unsigned baud, unsigned byteSize, unsigned parity,
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     const speed_t speed = SpeedFor(baud);
-    if (speed != B0) {
-        ::cfsetispeed(&tio, speed);
-        ::cfsetospeed(&tio, speed);
-    }
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
     if (::tcsetattr(m_fd, TCSANOW, &tio) != 0)
         return Fail("cannot write the line settings");
     m_nByteMicros = baud > 0 ? 10'000'000u / baud : 0;
@@ -161,6 +203,7 @@ void CSerialDevice::Close()
         ::close(m_fd);
         m_fd = -1;
     }
+    m_nDeviceId = 0;
 }
 
 long CSerialDevice::Read(uint8_t* buffer, size_t n, int timeoutMs)
@@ -239,7 +282,7 @@ long CSerialDevice::Write(const uint8_t* buffer, size_t n, int timeoutMs)
         ::tcdrain(m_fd);
         SetRts(false);
     }
-    return done == n ? static_cast<long>(done) : (done > 0 ? static_cast<long>(done) : -1);
+    return done > 0 || n == 0 ? static_cast<long>(done) : -1;
 }
 
 bool CSerialDevice::Purge()
@@ -247,4 +290,12 @@ bool CSerialDevice::Purge()
     if (m_fd < 0)
         return false;
     return ::tcflush(m_fd, TCIOFLUSH) == 0;
+}
+
+int CSerialDevice::Pending() const
+{
+    int count = 0;
+    if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &count) != 0)
+        return 0;
+    return count;
 }

@@ -2,7 +2,9 @@
 
 #include <chrono>
 
-CSerialPort::CSerialPort() : m_pDevice(std::make_unique<CSerialDevice>()) {}
+CSerialPort::CSerialPort() : m_pDevice(std::make_unique<CSerialDevice>())
+{
+}
 
 CSerialPort::~CSerialPort() = default;
 
@@ -14,7 +16,7 @@ int CSerialPort::Open(int port, unsigned int baud, unsigned char byteSize, unsig
 
 void CSerialPort::Close()
 {
-    m_bLost = false;
+    m_bWanted = false;
     if (m_pDevice->IsOpen())
         m_pDevice->Close();
 }
@@ -39,20 +41,21 @@ int CSerialPort::OpenComPort(int port, unsigned char accessMode, unsigned long b
         write = accessMode != 0;
     }
     m_pDevice->Close();
-    const std::string path = CSerialDevice::PathForPort(port);
-    if (!m_pDevice->Open(path, read, write, static_cast<unsigned>(baud), byteSize, parity, stopBits,
-                         m_eRtsMode == COM_RTS_TOGGLE ? CSerialDevice::Rts::Toggle
-                                                      : CSerialDevice::Rts::HeldOn))
-        return 0;
+    // The settings of the latest open: a port that could not be opened yet
+    // (the adapter not plugged in) is retried with them.
     m_nPort = port;
     m_nAccessMode = accessMode;
     m_nBaudRate = static_cast<unsigned>(baud);
     m_nByteSize = byteSize;
     m_nParity = parity;
     m_nStopBits = stopBits;
+    m_bWanted = true;
+    m_strDevicePath = m_resolver.Resolve(port);
+    if (!m_pDevice->Open(
+            m_strDevicePath, read, write, static_cast<unsigned>(baud), byteSize, parity, stopBits,
+            m_eRtsMode == COM_RTS_TOGGLE ? CSerialDevice::Rts::Toggle : CSerialDevice::Rts::HeldOn))
+        return 0;
     m_nState = 1;
-    m_bEverOpened = true;
-    m_bLost = false;
     return 1;
 }
 
@@ -65,13 +68,16 @@ int CSerialPort::SetReceiveTimeout(int milliseconds)
     return HasValidConnection();
 }
 
-int CSerialPort::ClearBuffers() { return m_pDevice->Purge() ? 1 : 0; }
+int CSerialPort::ClearBuffers()
+{
+    return m_pDevice->Purge() ? 1 : 0;
+}
 
 int CSerialPort::Write(const unsigned char* data, int count, int* written)
 {
     unsigned long moved = 0;
-    const int result =
-        WriteWin32(data, count < 0 ? 0ul : static_cast<unsigned long>(count), written ? &moved : nullptr);
+    const int result = WriteWin32(data, count < 0 ? 0ul : static_cast<unsigned long>(count),
+                                  written ? &moved : nullptr);
     if (written)
         *written = static_cast<int>(moved);
     return result;
@@ -84,11 +90,11 @@ int CSerialPort::WriteWin32(const unsigned char* data, unsigned long count, unsi
     if (HasValidConnection() && data) {
         const long w = m_pDevice->Write(data, count);
         moved = w > 0 ? static_cast<unsigned long>(w) : 0;
-        result = count == 0 || moved > 0 ? 1 : 0;
+        // Part of a packet is no packet: the board discards it.
+        result = moved == count ? 1 : 0;
         if (moved == 0 && count != 0) {
             m_pDevice->Close();
-            m_bLost = !Reopen();
-            result = 0;
+            Reopen();
         }
     }
     if (written)
@@ -98,7 +104,7 @@ int CSerialPort::WriteWin32(const unsigned char* data, unsigned long count, unsi
 
 int CSerialPort::Reopen()
 {
-    if (!m_bEverOpened)
+    if (!m_bWanted)
         return 0;
     const int timeout = m_nReceiveTimeout;
     const int timeoutSet = m_nTimeoutSet;
@@ -110,34 +116,56 @@ int CSerialPort::Reopen()
     return 1;
 }
 
+int CSerialPort::FollowMovedDevice()
+{
+    if (!m_bWanted || !m_pDevice->IsOpen())
+        return 0;
+    const std::string path = m_resolver.Resolve(m_nPort);
+    const unsigned long id = CSerialDevice::DeviceIdOf(path);
+    // Only a device that exists now is worth leaving the open one for.
+    if (id == 0 || (path == m_strDevicePath && id == m_pDevice->GetDeviceId()))
+        return 0;
+    m_pDevice->Close();
+    Reopen();
+    return 1;
+}
+
 int CSerialPort::Read(int count, unsigned char* buffer)
+{
+    return Read(count, buffer, m_nReceiveTimeout);
+}
+
+int CSerialPort::Read(int count, unsigned char* buffer, int timeoutMs)
 {
     if (!HasValidConnection() || count <= 0 || !buffer)
         return 0;
     long got = 0;
     for (int attempt = 0; attempt < kReadAttempts && HasValidConnection(); ++attempt) {
-        got = m_pDevice->Read(buffer, static_cast<size_t>(count), m_nReceiveTimeout);
+        got = m_pDevice->Read(buffer, static_cast<size_t>(count), timeoutMs);
         if (got > 0)
             break;
         if (got < 0 && m_pDevice->IsHungUp()) {
             // The peer is gone (adapter unplugged, simulator ended): close, so
             // the next exchange tries to reopen instead of reading a dead line.
             m_pDevice->Close();
-            m_bLost = true;
             break;
         }
     }
     return got > 0 ? static_cast<int>(got) : 0;
 }
 
-void CSerialPort::DrainInput(int quietMs, int maxMs)
+int CSerialPort::ReadOnce(int count, unsigned char* buffer, int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
-    uint8_t buffer[256];
-    while (m_pDevice->IsOpen() && std::chrono::steady_clock::now() < deadline) {
-        if (m_pDevice->Read(buffer, sizeof buffer, quietMs) <= 0)
-            break;
-    }
+    if (!HasValidConnection() || count <= 0 || !buffer)
+        return 0;
+    const long got =
+        m_pDevice->Read(buffer, static_cast<size_t>(count), timeoutMs < 0 ? 0 : timeoutMs);
+    if (got < 0 && m_pDevice->IsHungUp())
+        m_pDevice->Close();
+    return got > 0 ? static_cast<int>(got) : 0;
 }
 
-int CSerialPort::HasValidConnection() const { return m_pDevice->IsOpen() ? 1 : 0; }
+int CSerialPort::HasValidConnection() const
+{
+    return m_pDevice->IsOpen() ? 1 : 0;
+}

@@ -2,7 +2,10 @@
 
 #include "Hardware.h"
 
-CZelThreadBase::~CZelThreadBase() { Stop(); }
+CZelThreadBase::~CZelThreadBase()
+{
+    Stop();
+}
 
 void CZelThreadBase::Start()
 {
@@ -42,7 +45,9 @@ void CZelThreadBase::WaitFor(std::chrono::steady_clock::duration duration)
     m_wake.wait_for(guard, duration, [this] { return !ShouldRun(); });
 }
 
-CStatusPollar::CStatusPollar(CHardware& hardware) : m_hardware(hardware) {}
+CStatusPollar::CStatusPollar(CHardware& hardware) : m_hardware(hardware)
+{
+}
 
 CStatusPollar::~CStatusPollar()
 {
@@ -69,28 +74,50 @@ void CStatusPollar::Notify(unsigned message)
         m_notifier(message);
 }
 
+bool CStatusPollar::ReadRevisions()
+{
+    std::string firmware, board;
+    const bool gotFirmware = m_hardware.GetFirmwareRevision(firmware) != 0;
+    if (gotFirmware)
+        m_status.SetFirmwareRevision(firmware);
+    const bool gotBoard = m_hardware.GetBoardRevision(board) != 0;
+    if (gotBoard)
+        m_status.SetBoardRevision(board);
+    return gotFirmware && gotBoard;
+}
+
 void CStatusPollar::Run()
 {
-    std::string revision;
-    if (m_hardware.GetFirmwareRevision(revision))
-        m_status.SetFirmwareRevision(revision);
-    revision.clear();
-    if (m_hardware.GetBoardRevision(revision))
-        m_status.SetBoardRevision(revision);
+    // A board that did not answer at the start gets one more try once it does.
+    bool revisionsRead = ReadRevisions();
+    bool revisionsRetried = false;
 
     CPulseData pulse;
     unsigned short status = 0;
+    bool posted = false;
+    long lastIndex = 0;
     while (ShouldRun()) {
         const auto cycleStart = std::chrono::steady_clock::now();
-        // A failed exchange keeps the last word known.
-        m_hardware.GetStatusError(status);
+        // A failed exchange keeps the last word known for display, but only a
+        // word that came in this cycle may announce a pulse.
+        const bool answered = m_hardware.GetStatusError(status) != 0;
         m_status.SetStatus(status);
-        if ((status & CHardwareStatus::kNewPulse) && m_hardware.GetPulseData(pulse)) {
-            {
-                std::lock_guard guard(m_lock);
-                m_latestPulse.CopyFrom(pulse);
+        if (answered && !revisionsRead && !revisionsRetried) {
+            revisionsRetried = true;
+            revisionsRead = ReadRevisions();
+        }
+        if (answered && (status & CHardwareStatus::kNewPulse) && m_hardware.GetPulseData(pulse)) {
+            if (posted && pulse.GetPulseIndex() == lastIndex) {
+                ++m_nRepeatedPulses;
+            } else {
+                {
+                    std::lock_guard guard(m_lock);
+                    m_latestPulse.CopyFrom(pulse);
+                }
+                posted = true;
+                lastIndex = pulse.GetPulseIndex();
+                Notify(UM_PULSE_DATA);
             }
-            Notify(UM_PULSE_DATA);
         }
         Notify(UM_STATUS_UPDATE);
         const auto spent = std::chrono::steady_clock::now() - cycleStart;

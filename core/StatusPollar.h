@@ -2,6 +2,12 @@
 // The status poller: a background thread that asks the board for its status
 // word every 100 ms, fetches each new pulse as soon as the word announces one,
 // keeps the latest pulse, and tells the program through a notifier.
+//
+// A pulse is fetched only on the word of a status exchange that succeeded in
+// the same cycle: the word kept from an earlier cycle says nothing about a
+// new pulse. And since the board answers the pulse command with its latest
+// pulse whether or not it is new, a pulse whose index equals the last one
+// posted is counted as a repeat and not posted again.
 
 #include "HardwareStatus.h"
 #include "PulseData.h"
@@ -65,12 +71,16 @@ public:
     // Receives UM_STATUS_UPDATE after every cycle and UM_PULSE_DATA after a
     // new pulse, on the poller's thread; it must not block.
     void SetNotifier(Notifier notifier);
+    // Pulses fetched again with the index of the last one posted, and not posted.
+    uint64_t GetRepeatedPulseCount() const { return m_nRepeatedPulses.load(); }
 
 protected:
     void Run() override;
 
 private:
     void Notify(unsigned message);
+    // true once both revisions have been read.
+    bool ReadRevisions();
 
     CHardware& m_hardware;
     CHardwareStatus m_status;
@@ -78,4 +88,5 @@ private:
     CPulseData m_latestPulse;
     std::mutex m_notifierLock;
     Notifier m_notifier;
+    std::atomic<uint64_t> m_nRepeatedPulses{0};
 };

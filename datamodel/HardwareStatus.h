@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 class CHardwareStatus {
@@ -16,16 +17,17 @@ public:
     CHardwareStatus& operator=(const CHardwareStatus& other);
     ~CHardwareStatus() { m_nStatus = 0; }
 
-    // The poller writes the word and the user-interface thread reads it in
-    // place, so it is atomic; the texts are only touched by one thread.
+    // The poller writes the record and the user-interface thread reads it in
+    // place: the word is atomic, and the texts are handed over as copies
+    // under the record's own lock.
     void SetStatus(unsigned short status) { m_nStatus.store(status, std::memory_order_relaxed); }
     unsigned short GetStatus() const { return m_nStatus.load(std::memory_order_relaxed); }
-    void SetHardError(const std::string& text) { m_strHardError = text; }
-    std::string GetHardError() const { return m_strHardError; }
-    std::string GetFirmwareRevision() const { return m_strFirmwareRevision; }
-    void SetFirmwareRevision(const std::string& text) { m_strFirmwareRevision = text; }
-    std::string GetBoardRevision() const { return m_strBoardRevision; }
-    void SetBoardRevision(const std::string& text) { m_strBoardRevision = text; }
+    void SetHardError(const std::string& text);
+    std::string GetHardError() const;
+    std::string GetFirmwareRevision() const;
+    void SetFirmwareRevision(const std::string& text);
+    std::string GetBoardRevision() const;
+    void SetBoardRevision(const std::string& text);
 
     bool IsGCRunning() const { return (GetStatus() & kGCRunning) != 0; }
     bool IsPulseWaiting() const { return (GetStatus() & kNewPulse) != 0; }
@@ -36,6 +38,7 @@ public:
 
 private:
     std::atomic<uint16_t> m_nStatus{0};
+    mutable std::mutex m_textLock; // guards the three texts
     std::string m_strHardError;
     std::string m_strFirmwareRevision;
     std::string m_strBoardRevision;

@@ -42,6 +42,8 @@ int CQuillonIniConfig::m_nEnablePulseLog = 1;
 int CQuillonIniConfig::m_nZoomOutShortCutKeyValue = 4;
 bool CQuillonIniConfig::m_nIsOnlineValue = true;
 float CQuillonIniConfig::m_fFrequencyCorrectionfactor = 0.0f;
+int CQuillonIniConfig::m_nLogFileMaxSizeKB = CQuillonIniConfig::kDefaultLogFileMaxSizeKB;
+int CQuillonIniConfig::m_nLogFileCount = CQuillonIniConfig::kDefaultLogFileCount;
 std::string CQuillonIniConfig::m_strInstrumentID;
 
 int CQuillonIniConfig::Initialize(const std::string& path)
@@ -70,6 +72,8 @@ void CQuillonIniConfig::Reset()
     m_nZoomOutShortCutKeyValue = 4;
     m_nIsOnlineValue = true;
     m_fFrequencyCorrectionfactor = 0.0f;
+    m_nLogFileMaxSizeKB = kDefaultLogFileMaxSizeKB;
+    m_nLogFileCount = kDefaultLogFileCount;
     m_strInstrumentID.clear();
 }
 
@@ -89,9 +93,15 @@ void CQuillonIniConfig::PopulateMemberVariables()
     };
 
     const bool debugLog = intOr("EnableDebugLog", 1) != 0;
+    // Both programs keep their logs small.
+    const int logSizeKB =
+        std::clamp(intOr("LogFileMaxSizeKB", kDefaultLogFileMaxSizeKB), 16, 1048576);
+    const int logCount = std::clamp(intOr("LogFileCount", kDefaultLogFileCount), 1, 20);
     if (IsAnalyzer()) {
         std::lock_guard guard(m_lock);
         m_bEnableDebugLog = debugLog;
+        m_nLogFileMaxSizeKB = logSizeKB;
+        m_nLogFileCount = logCount;
         return;
     }
 
@@ -121,6 +131,8 @@ void CQuillonIniConfig::PopulateMemberVariables()
     m_nZoomOutShortCutKeyValue = zoomKey;
     m_nIsOnlineValue = online;
     m_fFrequencyCorrectionfactor = ToFloat(factor);
+    m_nLogFileMaxSizeKB = logSizeKB;
+    m_nLogFileCount = logCount;
 }
 
 uint16_t CQuillonIniConfig::GetBitMaskValue(const std::string& text)
@@ -199,6 +211,18 @@ float CQuillonIniConfig::FrequencyCorrectionfactor()
 {
     std::lock_guard guard(m_lock);
     return m_fFrequencyCorrectionfactor;
+}
+
+int CQuillonIniConfig::LogFileMaxSizeKB()
+{
+    std::lock_guard guard(m_lock);
+    return m_nLogFileMaxSizeKB;
+}
+
+int CQuillonIniConfig::LogFileCount()
+{
+    std::lock_guard guard(m_lock);
+    return m_nLogFileCount;
 }
 
 std::string CQuillonIniConfig::GetInstrumentID()

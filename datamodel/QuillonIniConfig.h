@@ -17,9 +17,14 @@
 //   ZoomOutShortCutKey        4         (present: 1, 2 or 4, else 4)
 //   IsOnline                  false     (present: value == 1)
 //   FrequencyCorrectionfactor 0.0
+//   LogFileMaxSizeKB          4096      size at which the debug log and the pulse log are
+//                                       rotated (X.log -> X.1.log ...); 16 .. 1048576
+//   LogFileCount              4         files kept per log, the live one included; 1 .. 20
 //
 // Before any file is read the members hold slightly different values (plot
-// maxima 1000000, pulse log 1, online true); both sets are deliberate.
+// maxima 1000000, pulse log 1, online true); both sets are deliberate. The
+// two log keys are read by both programs, and have the same defaults before
+// and without a file: each log takes at most 16 MB by default.
 //
 // All members are guarded by one lock: the poller thread reads EnableDebugLog
 // while the user-interface thread may be loading the file.
@@ -36,6 +41,9 @@ public:
     // cannot be opened (every setting keeps its value), else 0.
     static int Initialize(const std::string& path);
     static void Cleanup() {}
+    static constexpr int kDefaultLogFileMaxSizeKB = 4096;
+    static constexpr int kDefaultLogFileCount = 4;
+
     // Back to the values before any file, for the current program kind. The
     // Analyzer calls it once after setting its kind, so that its own file name
     // replaces the Monitor's.
@@ -52,6 +60,8 @@ public:
     static int ZoomOutShortCutKeyValue();
     static bool IsOnline();
     static float FrequencyCorrectionfactor();
+    static int LogFileMaxSizeKB();
+    static int LogFileCount();
     static std::string GetInstrumentID();
     static std::string GetFilePath();
 
@@ -80,5 +90,7 @@ private:
     static int m_nZoomOutShortCutKeyValue;
     static bool m_nIsOnlineValue;
     static float m_fFrequencyCorrectionfactor;
+    static int m_nLogFileMaxSizeKB;
+    static int m_nLogFileCount;
     static std::string m_strInstrumentID;
 };

@@ -52,6 +52,11 @@ CBoardSimulator::CBoardSimulator(CSimOptions options)
 {
     for (const CSimFaultRule& rule : m_options.faults)
         m_faults.AddRule(rule);
+    m_board.SetStickyBits(m_options.stickyStatusBits);
+    if (m_options.setReplyLatencyMs > 0.0)
+        for (uint8_t command : {SIM_SET_ALL_GATES, SIM_SET_BOARD_CHANNEL_PARAM, SIM_SET_CH1_ZERO,
+                                SIM_SET_CH2_ZERO, SIM_SET_TIMED_EVENT})
+            m_commandLatencyMs[command] = m_options.setReplyLatencyMs;
 }
 
 CBoardSimulator::~CBoardSimulator()
@@ -356,6 +361,20 @@ void CBoardSimulator::SetReplyOverride(uint8_t command, std::optional<CByteArray
     m_board.SetReplyOverride(command, std::move(payload));
 }
 
+void CBoardSimulator::SetCommandLatency(uint8_t command, std::optional<double> milliseconds)
+{
+    std::lock_guard lock(m_lock);
+    const bool setCommand = command == SIM_SET_ALL_GATES ||
+                            command == SIM_SET_BOARD_CHANNEL_PARAM || command == SIM_SET_CH1_ZERO ||
+                            command == SIM_SET_CH2_ZERO || command == SIM_SET_TIMED_EVENT;
+    if (milliseconds)
+        m_commandLatencyMs[command] = std::max(0.0, *milliseconds);
+    else if (setCommand && m_options.setReplyLatencyMs > 0.0)
+        m_commandLatencyMs[command] = m_options.setReplyLatencyMs;
+    else
+        m_commandLatencyMs.erase(command);
+}
+
 void CBoardSimulator::SetRawReply(uint8_t command, std::optional<CByteArray> wireBytes)
 {
     std::lock_guard lock(m_lock);
@@ -603,7 +622,10 @@ bool CBoardSimulator::HandleRequestLocked(const CFrameParser::CItem& item,
     } else {
         pieces.push_back(std::move(packet));
     }
-    const auto latency = Seconds(std::max(0.0, m_options.replyLatencyMs) / 1000.0);
+    double latencyMs = std::max(0.0, m_options.replyLatencyMs);
+    if (const auto extra = m_commandLatencyMs.find(item.command); extra != m_commandLatencyMs.end())
+        latencyMs += extra->second;
+    const auto latency = Seconds(latencyMs / 1000.0);
     m_writer.Queue(std::move(pieces), arrival + latency, std::chrono::milliseconds(fault.pauseMs));
     return true;
 }

@@ -106,6 +106,8 @@ public:
     // Answer a command with exactly this payload from now on (for short or odd blocks);
     // std::nullopt gives the board its own answer back. The command still takes effect.
     void SetReplyOverride(uint8_t command, std::optional<CByteArray> payload);
+    // Extra time before the board answers one command (std::nullopt: back to the options').
+    void SetCommandLatency(uint8_t command, std::optional<double> milliseconds);
     // Put exactly these bytes on the wire as the reply to a command, unframed, for replies no
     // honest board sends: torn packets, lying length fields. Split and garbage faults still
     // apply. The command still takes effect.
@@ -153,6 +155,7 @@ private:
     Clock::time_point m_runStart{};
     CSimCounters m_counters;
     std::map<uint8_t, CByteArray> m_rawReplies;
+    std::map<uint8_t, double> m_commandLatencyMs;
     std::string m_devicePath;
     bool m_started = false;
     bool m_stopRequested = false;

@@ -2,6 +2,34 @@
 
 #include <algorithm>
 
+const char* SimFaultName(SimFault kind)
+{
+    switch (kind) {
+    case SimFault::Split:
+        return "split";
+    case SimFault::Garbage:
+        return "garbage";
+    case SimFault::BadCrc:
+        return "bad CRC";
+    case SimFault::WrongCode:
+        return "wrong code";
+    case SimFault::Silence:
+        return "silence";
+    case SimFault::Drop:
+        return "drop";
+    case SimFault::Mixed:
+        return "mixed";
+    }
+    return "unknown";
+}
+
+namespace {
+
+// What one strike of a Mixed rule applies, in turn.
+enum class MixStep { Split, Garbage, BadCrc, WrongCode, Silence, GarbageAndSplit, Count };
+
+} // namespace
+
 int CFaultPlan::AddRule(const CSimFaultRule& rule)
 {
     CActiveRule active;
@@ -37,8 +65,20 @@ CFaultPlan::CDecision CFaultPlan::Decide(uint8_t command)
             continue;
         if (!Strikes(active))
             continue;
-        ++m_counts[static_cast<size_t>(rule.kind)];
-        switch (rule.kind) {
+        SimFault kind = rule.kind;
+        if (kind == SimFault::Mixed) {
+            const auto step =
+                static_cast<MixStep>(active.mixTurn++ % static_cast<uint64_t>(MixStep::Count));
+            if (step == MixStep::GarbageAndSplit) {
+                ++m_counts[static_cast<size_t>(SimFault::Garbage)];
+                decision.garbageBytes += std::max(0, rule.garbageBytes);
+                kind = SimFault::Split;
+            } else {
+                kind = static_cast<SimFault>(static_cast<int>(step));
+            }
+        }
+        ++m_counts[static_cast<size_t>(kind)];
+        switch (kind) {
         case SimFault::Split:
             decision.split = true;
             decision.splitAt = rule.splitAt;
@@ -59,6 +99,8 @@ CFaultPlan::CDecision CFaultPlan::Decide(uint8_t command)
         case SimFault::Drop:
             decision.drop = true;
             decision.dropMs = std::max(decision.dropMs, std::max(0, rule.pauseMs));
+            break;
+        case SimFault::Mixed:
             break;
         }
     }

@@ -43,6 +43,7 @@ private:
         CSimFaultRule rule;
         uint64_t seen = 0; // matching replies so far
         uint64_t hits = 0;
+        uint64_t mixTurn = 0; // Mixed: which fault the next strike applies
     };
     static bool Strikes(CActiveRule& active);
 

@@ -23,8 +23,13 @@ enum class SimFault {
     WrongCode, // a well-formed reply under another command code (request code XOR 0x80)
     Silence,   // no reply; the board behaves as if the request never arrived
     Drop,      // no reply; the pseudo-terminal is closed and reopened (see DropLink)
+    Mixed,     // each strike the next of: split, garbage, bad CRC, wrong code, silence,
+               // garbage and split together (counted under the kinds it applied)
 };
-inline constexpr int kSimFaultKinds = 6;
+inline constexpr int kSimFaultKinds = 7;
+
+// "split", "garbage", "bad CRC", "wrong code", "silence", "drop", "mixed"
+const char* SimFaultName(SimFault kind);
 
 // When a fault strikes. Only replies to requests of `command` count (-1: every command).
 // With `every` = K > 0 every Kth such reply is hit; with `count` = N > 0 at most N are hit
@@ -53,6 +58,13 @@ struct CSimOptions {
     uint32_t seed = 1;           // every random number comes from this
     std::string requestLogPath;  // one line per request received; empty: no log
     std::string eepromPath;      // where 0x60 keeps the saved set across runs; empty: memory only
+    // Status bits reported on every status request whatever the board does: 0x0100 gives a
+    // board that keeps announcing a new pulse (and answers 0x40 with its latest pulse, new
+    // or not, as a real board does).
+    uint16_t stickyStatusBits = 0;
+    // Extra time the board takes to acknowledge the set commands (0x10, 0x12, 0x14, 0x15,
+    // 0x20), as when it writes its parameter memory.
+    double setReplyLatencyMs = 0.0;
     std::string firmwareRevision = "21";
     std::string boardRevision = "B3";
     std::vector<CSimCompound> program = DefaultProgram();

@@ -24,13 +24,123 @@ TEST(Packet, CrcAndFramingMatchTheBoard)
     EXPECT_EQ(Crc16Xmodem(reinterpret_cast<const uint8_t*>(check), std::strlen(check)), 0x31C3);
     EXPECT_EQ(CHardwareBase::BuildPacket(CMD_GET_STATUS_ERROR, nullptr, 0),
               Bytes({0x02, 0x00, 0x08, 0x01, 0x74, 0xE0, 0x0D, 0x0A}));
-    const CByteArray status = CHardwareBase::BuildPacket(CMD_GET_STATUS_ERROR, nullptr, 0);
-    EXPECT_EQ(CHardwareBase::DumpText("Send", status.data(), status.size()),
-              "Send :: <0200080174e0CRLF>");
-    EXPECT_EQ(CHardwareBase::DumpText("Read", nullptr, 0), "Read :: <>");
-    // Only a trailing CR LF is spelled out.
-    const uint8_t odd[] = {0x0D, 0x0A, 0x41};
-    EXPECT_EQ(CHardwareBase::DumpText("Read", odd, 3), "Read :: <0d0a41>");
+}
+
+struct DumpCase {
+    std::string name;
+    CByteArray bytes;
+    std::string text;
+};
+// CTest names the cases by this, so it is the case's name and nothing that changes per build.
+void PrintTo(const DumpCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PacketDump : public testing::TestWithParam<DumpCase> {};
+
+TEST_P(PacketDump, SpellsOutCrAndLfAmongTheLastTwoBytesOnly)
+{
+    EXPECT_EQ(CHardwareBase::DumpText("Read", GetParam().bytes.data(), GetParam().bytes.size()),
+              GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dumps, PacketDump,
+    testing::Values(
+        DumpCase{"StatusRequest", Bytes({0x02, 0x00, 0x08, 0x01, 0x74, 0xE0, 0x0D, 0x0A}),
+                 "Read :: <0200080174e0CRLF>"},
+        DumpCase{"Empty", {}, "Read :: <>"},
+        DumpCase{"TrailerTheWrongWayRound", Bytes({0x02, 0x00, 0x0A, 0x0D}), "Read :: <0200LFCR>"},
+        DumpCase{"CrLfInsideThePayload", Bytes({0x0D, 0x0A, 0x41}), "Read :: <0dLF41>"},
+        DumpCase{"CrLfFartherBack", Bytes({0x0D, 0x0A, 0x41, 0x42}), "Read :: <0d0a4142>"},
+        DumpCase{"OneByte", Bytes({0x0D}), "Read :: <CR>"}));
+
+// The board and channel block, byte by byte from its layout table.
+TEST(Encoding, BoardAndChannelBlockMatchesItsLayoutByteForByte)
+{
+    CBoardParameters board;
+    board.SetIgnitor(2500);
+    board.SetpmtVolts(620);
+    board.SetTriggerLevel(40);
+    board.SetAdcTriggerLevel(0x01020304);
+    CChannelParameters channels;
+    channels[0].SetGateIndex(3);
+    channels[1].SetGateIndex(4);
+    channels[0].SetInterpolation(0);
+    channels[1].SetInterpolation(1);
+    channels[0].SetChannelZero(-2);
+    channels[1].SetChannelZero(7);
+    channels[0].SetScalarChannel(100);
+    channels[1].SetScalarChannel(200);
+    const CByteArray image = Bytes({0x09, 0xC4,               // ignitor
+                                    0x02, 0x6C,               // PMT volts
+                                    0x00, 0x28,               // trigger level
+                                    0x01, 0x02, 0x03, 0x04,   // ADC trigger level
+                                    0x00, 0x03, 0x00, 0x04,   // gate index ch1, ch2
+                                    0x00, 0x00, 0x00, 0x01,   // interpolation ch1, ch2
+                                    0xFF, 0xFF, 0xFF, 0xFE,   // channel zero ch1
+                                    0x00, 0x00, 0x00, 0x07,   // channel zero ch2
+                                    0x00, 0x64, 0x00, 0xC8}); // scalar channel ch1, ch2
+    EXPECT_EQ(CHardware::EncodeBoardAndChannel(board, channels), image);
+
+    CBoardParameters b;
+    CChannelParameters c;
+    CHardware::DecodeBoardAndChannel(image, b, c);
+    EXPECT_EQ(b, board);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(c[i].GetGateIndex(), channels[i].GetGateIndex()) << i;
+        EXPECT_EQ(c[i].GetInterpolation(), channels[i].GetInterpolation()) << i;
+        EXPECT_EQ(c[i].GetChannelZero(), channels[i].GetChannelZero()) << i;
+        EXPECT_EQ(c[i].GetScalarChannel(), channels[i].GetScalarChannel()) << i;
+    }
+}
+
+// The gate block, byte by byte from its layout table; every gate differs in every field.
+TEST(Encoding, GateBlockMatchesItsLayoutByteForByte)
+{
+    CGateParameters gates;
+    for (int i = 0; i < 5; ++i) {
+        gates[i].SetType(static_cast<unsigned short>(i + 1));
+        gates[i].SetTypeNum(static_cast<unsigned short>(10 + i));
+        gates[i].SetStartA(i + 0.5);
+        gates[i].SetStartB(20 + i);
+        gates[i].SetStopA(30 + i);
+        gates[i].SetStopB(40 + i);
+        gates[i].SetOperator(static_cast<unsigned short>(i % 4 + 1));
+        gates[i].SetAlpha(0.5 * (i + 1));
+        gates[i].SetSqroot(static_cast<unsigned short>(i % 2));
+    }
+    const CByteArray image = Bytes({
+        0x00, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, // types
+        0x00, 0x0A, 0x00, 0x0B, 0x00, 0x0C, 0x00, 0x0D, 0x00, 0x0E, // type numbers
+        0x00, 0x05, 0x00, 0xC8, 0x00, 0x0F, 0x00, 0xD2,             // start A, B of gates 0, 1
+        0x00, 0x19, 0x00, 0xDC, 0x00, 0x23, 0x00, 0xE6,             // gates 2, 3
+        0x00, 0x2D, 0x00, 0xF0,                                     // gate 4
+        0x01, 0x2C, 0x01, 0x90, 0x01, 0x36, 0x01, 0x9A,             // stop A, B of gates 0, 1
+        0x01, 0x40, 0x01, 0xA4, 0x01, 0x4A, 0x01, 0xAE,             // gates 2, 3
+        0x01, 0x54, 0x01, 0xB8,                                     // gate 4
+        0x00, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x01, // operators
+        0x3F, 0x00, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00, 0x3F, 0xC0, 0x00, 0x00, // alphas 0.5 1 1.5
+        0x40, 0x00, 0x00, 0x00, 0x40, 0x20, 0x00, 0x00,                         // 2 2.5
+        0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00,             // square roots
+    });
+    ASSERT_EQ(image.size(), 100u);
+    EXPECT_EQ(CHardware::EncodeGates(gates), image);
+
+    CGateParameters decoded;
+    CHardware::DecodeGates(image, decoded);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(decoded[i].GetType(), gates[i].GetType()) << i;
+        EXPECT_EQ(decoded[i].GetTypeNum(), gates[i].GetTypeNum()) << i;
+        EXPECT_DOUBLE_EQ(decoded[i].GetStartA(), gates[i].GetStartA()) << i;
+        EXPECT_DOUBLE_EQ(decoded[i].GetStartB(), gates[i].GetStartB()) << i;
+        EXPECT_DOUBLE_EQ(decoded[i].GetStopA(), gates[i].GetStopA()) << i;
+        EXPECT_DOUBLE_EQ(decoded[i].GetStopB(), gates[i].GetStopB()) << i;
+        EXPECT_EQ(decoded[i].GetOperator(), gates[i].GetOperator()) << i;
+        EXPECT_DOUBLE_EQ(decoded[i].GetAlpha(), gates[i].GetAlpha()) << i;
+        EXPECT_EQ(decoded[i].GetSqroot(), gates[i].GetSqroot()) << i;
+    }
 }
 
 TEST(Encoding, GateTimesTravelInTruncatedTenths)
@@ -133,13 +243,15 @@ TEST(Encoding, TimedEventsUseTheirScalesAndShortBlocksKeepWhatArrived)
     e.SetEventValue(-1.0);
     events.AddTimedEvent(e);
     CByteArray block = CHardware::EncodeEvents(events);
-    EXPECT_EQ(CCommonUtils::GetInt(block, 8, 4), -100) << "negative values travel as two's complement";
+    EXPECT_EQ(CCommonUtils::GetInt(block, 8, 4), -100)
+        << "negative values travel as two's complement";
 
     CTimedEvent decoded;
     decoded.AddTimedEvent(e);
     block = Bytes({0x00, 0x03});
     for (int i = 0; i < 2; ++i) {
-        const CByteArray one = {0x00, 0x00, 0x01, static_cast<uint8_t>(0x2C + i), 0x05, 0x02, 0, 0, 0, 7};
+        const CByteArray one = {0x00, 0x00, 0x01, static_cast<uint8_t>(0x2C + i), 0x05, 0x02, 0,
+                                0,    0,    7};
         block.insert(block.end(), one.begin(), one.end());
     }
     CHardware::DecodeEvents(block, decoded);
@@ -164,7 +276,8 @@ TEST(Encoding, PulseBlockGivesTwoHundredFiftySamplesAndTheTrailer)
         block.push_back(static_cast<uint8_t>(v >> 8));
         block.push_back(static_cast<uint8_t>(v));
     }
-    const CByteArray trailer = {0x00, 0x00, 0x11, 0x00, 0x00, 0x22, 0x3F, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
+    const CByteArray trailer = {0x00, 0x00, 0x11, 0x00, 0x00, 0x22, 0x3F,
+                                0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
     block.insert(block.end(), trailer.begin(), trailer.end());
     ASSERT_EQ(block.size(), 771u);
     CPulseData pulse;

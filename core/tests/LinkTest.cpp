@@ -1,14 +1,18 @@
 // The link against the board simulator on a real pseudo-terminal: every
 // exchange rule that concerns the wire, the faults, and recovery.
 #include "BoardSimulator.h"
+#include "FilePaths.h"
 #include "Hardware.h"
 #include "LogCapture.h"
 #include "PortFixture.h"
+#include "QuillonIniConfig.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -63,7 +67,8 @@ TEST_F(LinkTest, StatusAndRevisionsAreReadAndEveryPacketIsLogged)
     const auto lines = log.Lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0], "Send :: <0200080174e0CRLF>");
-    const CByteArray reply = CHardwareBase::BuildPacket(CMD_GET_STATUS_ERROR, CByteArray{0x09, 0x05}.data(), 2);
+    const CByteArray reply =
+        CHardwareBase::BuildPacket(CMD_GET_STATUS_ERROR, CByteArray{0x09, 0x05}.data(), 2);
     EXPECT_EQ(lines[1], CHardwareBase::DumpText("Read", reply.data(), reply.size()));
     EXPECT_EQ(m_sim->GetRequestCount(CMD_GET_STATUS_ERROR), 1u);
 }
@@ -186,9 +191,11 @@ TEST_F(LinkTest, ARunGivesLivePulsesStampedFromItsStart)
     EXPECT_TRUE(status & 0x0800);
     CPulseData first, second;
     ASSERT_EQ(m_hardware.GetPulseData(first), 1);
-    ASSERT_TRUE(m_sim->WaitFor([&](const CSimCounters& c) {
-        return c.pulsesFired >= static_cast<uint64_t>(first.GetPulseIndex()) + 2;
-    }, 5s));
+    ASSERT_TRUE(m_sim->WaitFor(
+        [&](const CSimCounters& c) {
+            return c.pulsesFired >= static_cast<uint64_t>(first.GetPulseIndex()) + 2;
+        },
+        5s));
     ASSERT_EQ(m_hardware.GetPulseData(second), 1);
     EXPECT_EQ(second.GetDataCount(), 250);
     EXPECT_GT(second.GetPulseIndex(), first.GetPulseIndex());
@@ -224,7 +231,8 @@ TEST_F(LinkTest, ABadCrcIsReportedWithTheReceivedValueFirst)
     unsigned short status = 0;
     EXPECT_EQ(m_hardware.GetStatusError(status), 0);
     EXPECT_EQ(status, 0);
-    const CByteArray good = CHardwareBase::BuildPacket(CMD_GET_STATUS_ERROR, CByteArray{0x01, 0x00}.data(), 2);
+    const CByteArray good =
+        CHardwareBase::BuildPacket(CMD_GET_STATUS_ERROR, CByteArray{0x01, 0x00}.data(), 2);
     const unsigned calc = good[6] << 8 | good[7];
     const unsigned read = calc ^ 0xFFFF;
     EXPECT_EQ(log.Count("ERROR: Bad CRC => Read = " + Hex4(read) + ", Calc = " + Hex4(calc)), 1u);
@@ -233,7 +241,7 @@ TEST_F(LinkTest, ABadCrcIsReportedWithTheReceivedValueFirst)
     EXPECT_EQ(status, 0x0100);
 }
 
-TEST_F(LinkTest, AnotherCommandCodeFailsSilently)
+TEST_F(LinkTest, AReplyUnderAnotherCommandCodeIsLoggedAndSkipped)
 {
     StartBoard();
     CSimFaultRule wrong;
@@ -244,8 +252,30 @@ TEST_F(LinkTest, AnotherCommandCodeFailsSilently)
     unsigned short status = 7;
     EXPECT_EQ(m_hardware.GetStatusError(status), 0);
     EXPECT_EQ(status, 7);
-    EXPECT_EQ(log.CountStartingWith("ERROR"), 0u);
+    EXPECT_EQ(log.Count("ERROR: Reply to command 0x81 while waiting for 0x01; discarded"), 1u);
+    EXPECT_EQ(log.Count("ERROR: No reply to command 0x01"), 1u)
+        << "the window ran out waiting for ours";
     EXPECT_EQ(log.CountStartingWith("Read :: <02"), 1u);
+    EXPECT_EQ(m_hardware.GetStatusError(status), 1);
+}
+
+TEST_F(LinkTest, ALateReplyToAnEarlierRequestIsSkippedForTheRightOne)
+{
+    StartBoard();
+    // The gates reply comes after the exchange gave up on it...
+    m_sim->SetCommandLatency(CMD_GET_ALL_GATES, 700);
+    CGateParameters gates;
+    EXPECT_EQ(m_hardware.GetAllGates(gates), 0);
+    // ...and is on the line, ahead of the status reply, during the next exchange.
+    m_sim->SetCommandLatency(CMD_GET_ALL_GATES, std::nullopt);
+    LogCapture log;
+    unsigned short status = 0;
+    m_sim->SetStatusBits(0x0800);
+    EXPECT_EQ(m_hardware.GetStatusError(status), 1);
+    EXPECT_EQ(status, 0x0800);
+    EXPECT_EQ(log.Count("ERROR: Reply to command 0x11 while waiting for 0x01; discarded") +
+                  log.CountStartingWith("SendCommand: 108 stale bytes discarded"),
+              1u);
 }
 
 TEST_F(LinkTest, APartReplyEndingInCrLfIsTakenAsCompleteAndFailsOnItsSize)
@@ -281,7 +311,7 @@ TEST_F(LinkTest, SilenceGivesEmptyReadsAnEmptyDumpAndFailureAfterTheWindow)
     EXPECT_EQ(m_hardware.GetStatusError(status), 1);
 }
 
-TEST_F(LinkTest, GarbageBeforeAReplySpoilsOnlyThatExchange)
+TEST_F(LinkTest, GarbageBeforeAReplySpoilsOnlyThatExchangeAndIsNamed)
 {
     StartBoard();
     CSimFaultRule garbage;
@@ -293,8 +323,130 @@ TEST_F(LinkTest, GarbageBeforeAReplySpoilsOnlyThatExchange)
     const auto start = Clock::now();
     EXPECT_EQ(m_hardware.GetStatusError(status), 0);
     EXPECT_LT(Clock::now() - start, 2s);
+    EXPECT_EQ(log.CountStartingWith("ERROR: Bad start byte 0x"), 1u);
     EXPECT_EQ(m_hardware.GetStatusError(status), 1);
 }
+
+TEST_F(LinkTest, ASetCommandMayTakeSecondsToBeAcknowledgedAndNoOtherExchangeWaitsThatLong)
+{
+    StartBoard();
+    // Longer than the normal window and than five normal read attempts.
+    m_sim->SetCommandLatency(CMD_SET_ALL_GATES, 1500);
+    m_sim->SetCommandLatency(CMD_GET_ALL_GATES, 1500);
+    CGateParameters gates;
+    gates[0].SetStartA(3.0);
+    EXPECT_EQ(m_hardware.SetAllGates(gates), 1)
+        << "a set exchange waits for the slow acknowledgement";
+    EXPECT_EQ(m_hardware.GetAllGates(gates), 0) << "a get exchange keeps the normal window";
+    ASSERT_TRUE(m_sim->WaitFor([](const CSimCounters& c) { return c.replies >= 2; }, 10s));
+
+    // The long wait belonged to the set exchange alone.
+    CSimFaultRule silent;
+    silent.kind = SimFault::Silence;
+    silent.count = 1;
+    m_sim->AddFault(silent);
+    unsigned short status = 0;
+    const auto start = Clock::now();
+    EXPECT_EQ(m_hardware.GetStatusError(status), 0);
+    EXPECT_LT(Clock::now() - start, 1500ms);
+    EXPECT_EQ(m_hardware.GetReceiveTimeout(), CHardware::kNormalTimeoutMs);
+}
+
+TEST_F(LinkTest, AFailedPulseExchangeStillWritesItsPulseLogLine)
+{
+    TempDir common;
+    ::setenv("TARVOLIN_COMMON_DATA", common.Path().c_str(), 1);
+    CFilePaths::SetInstrumentId("GC1");
+    CQuillonIniConfig::Reset(); // no INI file: the pulse log is on
+    StartBoard();
+    CByteArray block(771, 0);
+    block[3] = 100;                   // index 100
+    block[6] = 0x07, block[7] = 0xD0; // time 2000
+    m_sim->SetReplyOverride(CMD_GET_PULSE_DATA, block);
+    CPulseData pulse;
+    ASSERT_EQ(m_hardware.GetPulseData(pulse), 1);
+    CSimFaultRule bad;
+    bad.kind = SimFault::BadCrc;
+    bad.count = 1;
+    m_sim->AddFault(bad);
+    EXPECT_EQ(m_hardware.GetPulseData(pulse), 0);
+
+    std::ifstream log(CFilePaths::GetLogPath() + "/PulseSignals.csv");
+    std::string line;
+    int headers = 0, samples = 0;
+    while (std::getline(log, line)) {
+        headers += line == "100, 2000, 250";
+        samples += line == ",,,0";
+    }
+    EXPECT_EQ(headers, 2) << "one line for the pulse, one for the failed exchange";
+    EXPECT_EQ(samples, 500);
+    CFilePaths::SetInstrumentId("");
+    ::unsetenv("TARVOLIN_COMMON_DATA");
+}
+
+// Several faults at once and in a row, on any reply: each costs at most its own exchange.
+struct FaultCase {
+    std::string name;
+    std::vector<CSimFaultRule> rules;
+    std::vector<int> fails; // per exchange: status, pulse, status, pulse, ...
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+CSimFaultRule Rule(SimFault kind, int command, int count, int pauseMs = 100)
+{
+    CSimFaultRule rule;
+    rule.kind = kind;
+    rule.command = command;
+    rule.count = count;
+    rule.pauseMs = pauseMs;
+    return rule;
+}
+
+class CombinedFaults : public LinkTest, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(CombinedFaults, CostOnlyTheExchangesTheyStrike)
+{
+    StartBoard(); // paced at 57600 baud: a pulse reply is on the wire for 135 ms
+    for (const CSimFaultRule& rule : GetParam().rules)
+        m_sim->AddFault(rule);
+    LogCapture log;
+    std::vector<int> fails;
+    for (size_t i = 0; i < GetParam().fails.size(); ++i) {
+        unsigned short status = 0;
+        CPulseData pulse;
+        const int ok =
+            i % 2 == 0 ? m_hardware.GetStatusError(status) : m_hardware.GetPulseData(pulse);
+        fails.push_back(ok ? 0 : 1);
+    }
+    EXPECT_EQ(fails, GetParam().fails);
+    const size_t failures = static_cast<size_t>(std::count(fails.begin(), fails.end(), 1));
+    EXPECT_GE(log.CountStartingWith("ERROR"), failures) << "every failed exchange is logged";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CombinedFaults,
+    testing::Values(
+        FaultCase{"GarbageAndSplitInOneStatusReply",
+                  {Rule(SimFault::Garbage, 0x01, 1), Rule(SimFault::Split, 0x01, 1)},
+                  {1, 0, 0, 0, 0, 0}},
+        FaultCase{"GarbageAndSplitInOnePulseReply",
+                  {Rule(SimFault::Garbage, 0x40, 1), Rule(SimFault::Split, 0x40, 1, 60)},
+                  {0, 1, 0, 0, 0, 0}},
+        FaultCase{"GarbageAndSplitInFourRepliesInARow",
+                  {Rule(SimFault::Garbage, -1, 4), Rule(SimFault::Split, -1, 4)},
+                  {1, 1, 1, 1, 0, 0}},
+        FaultCase{"ThreeBadCrcsInARow", {Rule(SimFault::BadCrc, -1, 3)}, {1, 1, 1, 0, 0, 0}},
+        FaultCase{"WrongCodeOnTheStatusReply", {Rule(SimFault::WrongCode, 0x01, 1)}, {1, 0, 0, 0}},
+        FaultCase{"SilentStatusThenGarbledPulse",
+                  {Rule(SimFault::Silence, 0x01, 1), Rule(SimFault::Garbage, 0x40, 1)},
+                  {1, 1, 0, 0}},
+        FaultCase{
+            "SplitRepliesAloneCostNothing", {Rule(SimFault::Split, -1, 4, 150)}, {0, 0, 0, 0, 0}},
+        FaultCase{"EveryKindInTurn", {Rule(SimFault::Mixed, -1, 6)}, {0, 1, 1, 1, 1, 1, 0, 0}}));
 
 TEST_F(LinkTest, ALostBoardIsReconnectedOnceItReturnsWithoutFloodingTheLog)
 {
@@ -315,7 +467,8 @@ TEST_F(LinkTest, ALostBoardIsReconnectedOnceItReturnsWithoutFloodingTheLog)
     EXPECT_GE(failures, 1);
     EXPECT_LE(log.Count("Empty read"), 2u);
     // The loss shows once, on whichever side of the exchange met it first.
-    EXPECT_EQ(log.Count("ReceivePacket: Connection lost") + log.Count("SendCommand: Write Failed"), 1u);
+    EXPECT_EQ(log.Count("ReceivePacket: Connection lost") + log.Count("SendCommand: Write Failed"),
+              1u);
     EXPECT_EQ(log.CountStartingWith("SendCommand: Connection restored"), 1u);
     EXPECT_EQ(m_sim->GetCounters().terminalsOpened, 2u);
 }

@@ -38,7 +38,8 @@ public:
     bool WaitForStatusUpdates(size_t count, std::chrono::milliseconds timeout)
     {
         std::unique_lock guard(m_lock);
-        return m_changed.wait_for(guard, timeout, [&] { return CountLocked(UM_STATUS_UPDATE) >= count; });
+        return m_changed.wait_for(guard, timeout,
+                                  [&] { return CountLocked(UM_STATUS_UPDATE) >= count; });
     }
     std::vector<std::pair<unsigned, Clock::time_point>> All()
     {
@@ -99,12 +100,14 @@ TEST_F(PollerTest, ASilentBoardGivesStatusUpdatesAboutEveryHalfSecondAndNoPulses
     EXPECT_EQ(pulse, CPulseData()) << "no pulse before the first";
 }
 
-TEST_F(PollerTest, APulseOnEveryCycleGivesOnePulseNotificationBeforeEachStatusUpdate)
+TEST_F(PollerTest, ANewPulseOnEveryCycleGivesOnePulseNotificationBeforeEachStatusUpdate)
 {
     CSimOptions options;
     options.baud = 0;
+    options.pulseRate = 50.0; // faster than the poll: every cycle finds a new pulse
+    options.runAtStart = true;
     StartBoard(options);
-    m_sim->SetStickyStatusBits(0x0100);
+    ASSERT_TRUE(m_sim->WaitFor([](const CSimCounters& c) { return c.pulsesFired >= 1; }, 10s));
     CStatusPollar poller(m_hardware);
     poller.SetNotifier(std::ref(m_notes));
     poller.Start();
@@ -125,6 +128,87 @@ TEST_F(PollerTest, APulseOnEveryCycleGivesOnePulseNotificationBeforeEachStatusUp
     const auto span = all.back().second - all.front().second;
     const size_t cycles = all.size() / 2;
     EXPECT_GE(span, (cycles - 1) * 95ms);
+}
+
+TEST_F(PollerTest, ABoardThatKeepsOfferingTheSamePulseGetsItPostedOnce)
+{
+    CSimOptions options;
+    options.baud = 0;
+    options.stickyStatusBits = 0x0100; // "new pulse" on every status, no run: always the same pulse
+    StartBoard(options);
+    CStatusPollar poller(m_hardware);
+    poller.SetNotifier(std::ref(m_notes));
+    poller.Start();
+    ASSERT_TRUE(m_notes.WaitForStatusUpdates(6, 10s));
+    poller.Stop();
+    size_t pulses = 0, updates = 0;
+    for (const auto& [message, when] : m_notes.All())
+        (message == UM_PULSE_DATA ? pulses : updates)++;
+    EXPECT_EQ(pulses, 1u);
+    EXPECT_EQ(poller.GetRepeatedPulseCount(), m_sim->GetRequestCount(CMD_GET_PULSE_DATA) - 1);
+    EXPECT_GE(poller.GetRepeatedPulseCount(), 4u);
+}
+
+TEST_F(PollerTest, AFailedStatusExchangeAnnouncesNoPulse)
+{
+    CSimOptions options;
+    options.baud = 0;
+    options.stickyStatusBits = 0x0100;
+    StartBoard(options);
+    CStatusPollar poller(m_hardware);
+    poller.Start();
+    ASSERT_TRUE(m_sim->WaitForRequests(2, 10s, CMD_GET_PULSE_DATA));
+    // From now on every status reply is damaged: the last word still says
+    // "new pulse", but nothing may be fetched on it.
+    CSimFaultRule bad;
+    bad.kind = SimFault::BadCrc;
+    bad.command = CMD_GET_STATUS_ERROR;
+    m_sim->AddFault(bad);
+    const uint64_t statusRequests = m_sim->GetRequestCount(CMD_GET_STATUS_ERROR);
+    const uint64_t pulseRequests = m_sim->GetRequestCount(CMD_GET_PULSE_DATA);
+    ASSERT_TRUE(m_sim->WaitForRequests(statusRequests + 5, 10s, CMD_GET_STATUS_ERROR));
+    poller.Stop();
+    // One cycle may have read its word just before the fault rule.
+    EXPECT_LE(m_sim->GetRequestCount(CMD_GET_PULSE_DATA), pulseRequests + 1);
+    EXPECT_EQ(poller.GetStatus()->GetStatus(), 0x0100) << "the last word known stays for display";
+}
+
+TEST_F(PollerTest, FaultsOnManyRepliesNeverPostAPulseTwice)
+{
+    CSimOptions options;
+    options.baud = 0;
+    options.pulseRate = 6.0; // fewer pulses than cycles: some cycles find none new
+    options.runAtStart = true;
+    CSimFaultRule mixed;
+    mixed.kind = SimFault::Mixed;
+    mixed.every = 4;
+    options.faults.push_back(mixed);
+    CSimFaultRule badStatus; // status replies, whatever the rhythm of the others
+    badStatus.kind = SimFault::BadCrc;
+    badStatus.command = CMD_GET_STATUS_ERROR;
+    badStatus.every = 3;
+    options.faults.push_back(badStatus);
+    StartBoard(options);
+    std::mutex lock;
+    std::vector<long> indexes;
+    CStatusPollar poller(m_hardware);
+    poller.SetNotifier([&](unsigned message) {
+        m_notes(message);
+        if (message != UM_PULSE_DATA)
+            return;
+        CPulseData pulse;
+        poller.GetPulseData(pulse);
+        std::lock_guard guard(lock);
+        indexes.push_back(pulse.GetPulseIndex());
+    });
+    poller.Start();
+    ASSERT_TRUE(m_notes.WaitForStatusUpdates(40, 30s));
+    poller.Stop();
+    std::lock_guard guard(lock);
+    ASSERT_GE(indexes.size(), 5u);
+    for (size_t i = 1; i < indexes.size(); ++i)
+        EXPECT_GT(indexes[i], indexes[i - 1]) << "pulse " << i << " posted again";
+    EXPECT_GE(m_sim->GetCounters().Fault(SimFault::BadCrc), 1u);
 }
 
 TEST_F(PollerTest, TheCoreInterfaceStartsOneLinkAndStopsItCleanly)
@@ -154,6 +238,10 @@ TEST_F(PollerTest, TheCoreInterfaceStartsOneLinkAndStopsItCleanly)
     EXPECT_EQ(CCoreInterface::GetAllGates(gates), 1);
     EXPECT_EQ(CCoreInterface::ResetToReady(), 1);
     EXPECT_EQ(m_sim->GetRequestCount(CMD_RESET_TO_READY), 1u);
+    const CLinkStatus link = CCoreInterface::GetLinkStatus();
+    EXPECT_EQ(link.GetCondition(), LINK_CONNECTED) << link.GetText();
+    EXPECT_EQ(link.GetDevicePath(), m_ports.Link(1));
+    EXPECT_EQ(CCoreInterface::GetRepeatedPulseCount(), 0u);
 
     CCoreInterface::Cleanup();
     const uint64_t requests = m_sim->GetRequestCount();
@@ -162,6 +250,40 @@ TEST_F(PollerTest, TheCoreInterfaceStartsOneLinkAndStopsItCleanly)
     CCoreInterface::SetNotifier(nullptr);
     ::unsetenv("TARVOLIN_COMMON_DATA");
     CFilePaths::SetInstrumentId("");
+}
+
+} // namespace
+
+namespace {
+
+// A program that starts the link and ends without Cleanup: the poller is stopped
+// at exit before the logs it writes to are gone. Everything here lives until exit.
+void RunTheLinkAndExitWithoutCleanup()
+{
+    static TempDir common;
+    ::setenv("TARVOLIN_COMMON_DATA", common.Path().c_str(), 1);
+    static PortsFolder ports;
+    CSimOptions options;
+    options.baud = 0;
+    options.portsDir = ports.Dir();
+    options.stickyStatusBits = 0x0100;
+    static CBoardSimulator sim(options);
+    std::string error;
+    if (!sim.Start(error))
+        std::_Exit(3);
+    CQuillonIniConfig::ComPort(1);
+    static Notifications notes;
+    CCoreInterface::SetNotifier(std::ref(notes));
+    CCoreInterface::Initialize();
+    if (!notes.WaitForStatusUpdates(3, 10s))
+        std::_Exit(4);
+    std::exit(0);
+}
+
+TEST(CoreInterfaceShutdown, AProgramThatNeverCallsCleanupEndsCleanly)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunTheLinkAndExitWithoutCleanup(), testing::ExitedWithCode(0), "");
 }
 
 } // namespace

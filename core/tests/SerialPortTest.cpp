@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -75,17 +77,62 @@ TEST(SerialPort, ReadMakesFiveAttemptsAndStopsAtTheFirstByte)
     EXPECT_EQ(port.Read(8, buffer), 0);
     EXPECT_GE(ElapsedMs(start), 5 * 60 - 5);
 
-    // One byte in the third attempt ends the attempts.
+    // A byte that arrives while the attempts go on ends them: sent once the
+    // reader is about to wait, it lands in an early attempt, and the read ends
+    // with that attempt instead of going through all five.
+    std::mutex lock;
+    std::condition_variable changed;
+    bool reading = false;
     std::thread sender([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        std::unique_lock guard(lock);
+        changed.wait(guard, [&] { return reading; });
         line.Send({0x5A});
     });
+    {
+        std::lock_guard guard(lock);
+        reading = true;
+    }
+    changed.notify_all();
     start = Clock::now();
     EXPECT_EQ(port.Read(8, buffer), 1);
     const long took = ElapsedMs(start);
     sender.join();
     EXPECT_EQ(buffer[0], 0x5A);
-    EXPECT_LT(took, 5 * 60) << "no attempts after the byte arrived";
+    EXPECT_LT(took, 5 * 60) << "the attempts end at the first byte";
+}
+
+TEST(SerialPort, AWriteThatMovesOnlyPartOfTheDataFails)
+{
+    PortsFolder ports;
+    FarEnd line; // never reads: the line fills up
+    ports.PointAt(6, line.SlavePath());
+    TestPort port;
+    ASSERT_EQ(port.Open(6, 57600, 8, 0, 0), 1);
+    const std::vector<unsigned char> data(4 * 1024 * 1024, 0x55);
+    int written = -1;
+    EXPECT_EQ(port.Write(data.data(), static_cast<int>(data.size()), &written), 0);
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, static_cast<int>(data.size()));
+    EXPECT_EQ(port.HasValidConnection(), 1) << "only a write that moved nothing reopens";
+}
+
+TEST(SerialPort, AnUnsupportedBaudRateIsRefusedAndLogged)
+{
+    PortsFolder ports;
+    FarEnd line;
+    ports.PointAt(8, line.SlavePath());
+    TestPort port;
+    EXPECT_EQ(port.Open(8, 12345, 8, 0, 0), 0);
+    EXPECT_EQ(port.GetLastError(), "unsupported baud rate 12345");
+    EXPECT_EQ(port.HasValidConnection(), 0);
+
+    LogCapture log;
+    TestHardware hardware;
+    EXPECT_EQ(hardware.Open(8, 0, 8, 0, 0), 0);
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{"Open: COM8 (" + ports.Link(8) +
+                                                     ") failed: unsupported baud rate 0"}));
+    EXPECT_EQ(hardware.GetLinkStatus().GetCondition(), LINK_NOT_PRESENT);
+    EXPECT_EQ(hardware.Open(8, 115200, 8, 0, 0), 1);
 }
 
 TEST(SerialPort, AWriteOnALostLineReopensWithTheSameSettingsAndTimeout)

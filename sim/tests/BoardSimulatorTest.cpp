@@ -474,6 +474,70 @@ TEST_F(FaultFixture, DropFaultHangsUpTheHostInsteadOfReplying)
     EXPECT_EQ(Sim().GetCounters().linkDrops, 1u);
 }
 
+TEST_F(FaultFixture, GarbageAndSplitStrikeOneReplyTogether)
+{
+    CSimFaultRule garbage = Fault(SimFault::Garbage, 1, 0x01);
+    garbage.garbageBytes = 4;
+    CSimFaultRule split = Fault(SimFault::Split, 1, 0x01);
+    split.splitAt = 6;
+    split.pauseMs = 120;
+    Sim().AddFault(garbage);
+    Sim().AddFault(split);
+    ASSERT_TRUE(Host().Send(0x01));
+    // The first piece: the junk and the start of the packet, and nothing more for a while.
+    const CByteArray first = Host().ReadBytes(6);
+    ASSERT_EQ(first.size(), 6u);
+    EXPECT_EQ(first[4], 0x02) << "four junk bytes, then the start byte";
+    EXPECT_TRUE(Host().ReadBytes(1, 60ms).empty()) << "the second piece waits out the pause";
+    const CByteArray rest = Host().ReadBytes(8);
+    Reply reply;
+    reply.packet.assign(first.begin() + 4, first.end());
+    reply.packet.insert(reply.packet.end(), rest.begin(), rest.end());
+    EXPECT_TRUE(reply.WellFormed());
+    EXPECT_EQ(reply.Command(), 0x01);
+    const CSimCounters counters = Sim().GetCounters();
+    EXPECT_EQ(counters.Fault(SimFault::Garbage), 1u);
+    EXPECT_EQ(counters.Fault(SimFault::Split), 1u);
+}
+
+TEST(BoardSimulator, ABoardWithAStuckNewPulseBitOffersItsLatestPulseAgainAndAgain)
+{
+    TempDir dir;
+    CSimOptions options = FastOptions(dir);
+    options.stickyStatusBits = 0x0100;
+    Bench bench(options);
+    ASSERT_TRUE(bench.Ready()) << bench.startError;
+    const CByteArray latest = CBoardBlocks::EncodePulse(bench.simulator.GetState().lastPulse);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Word(bench.host->Exchange(0x01)->Payload()) & 0x0100, 0x0100) << i;
+        const auto pulse = bench.host->Exchange(0x40);
+        ASSERT_TRUE(pulse);
+        EXPECT_EQ(pulse->Payload(), latest) << i;
+    }
+    EXPECT_EQ(bench.simulator.GetCounters().pulsesFetched, 3u);
+    EXPECT_EQ(bench.simulator.GetCounters().pulsesFired, 0u) << "no new pulse behind the bit";
+}
+
+TEST(BoardSimulator, SetCommandsCanBeSlowToAcknowledge)
+{
+    TempDir dir;
+    CSimOptions options = FastOptions(dir);
+    options.setReplyLatencyMs = 300;
+    Bench bench(options);
+    ASSERT_TRUE(bench.Ready()) << bench.startError;
+    const CByteArray zero = {0, 0, 0, 5};
+    auto sent = Clock::now();
+    ASSERT_TRUE(bench.host->Exchange(0x14, zero));
+    EXPECT_GE(Clock::now() - sent, 300ms);
+    sent = Clock::now();
+    ASSERT_TRUE(bench.host->Exchange(0x01));
+    EXPECT_LT(Clock::now() - sent, 300ms) << "a get answers at once";
+    bench.simulator.SetCommandLatency(0x01, 250.0);
+    sent = Clock::now();
+    ASSERT_TRUE(bench.host->Exchange(0x01));
+    EXPECT_GE(Clock::now() - sent, 250ms);
+}
+
 TEST(BoardSimulator, DropLinkHangsUpThenLinksANewTerminalThatAnswers)
 {
     TempDir dir;

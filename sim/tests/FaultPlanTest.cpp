@@ -70,4 +70,27 @@ TEST(FaultPlan, CombinesFaultsCountsThemAndForgetsRemovedRules)
     EXPECT_FALSE(plan.Decide(0x01).Any());
 }
 
+TEST(FaultPlan, AMixedRuleAppliesEveryKindInTurnAndCountsWhatItApplied)
+{
+    CFaultPlan plan;
+    CSimFaultRule mixed;
+    mixed.kind = SimFault::Mixed;
+    mixed.every = 2;
+    plan.AddRule(mixed);
+    std::string applied;
+    for (int i = 0; i < 14; ++i) {
+        const CFaultPlan::CDecision d = plan.Decide(0x01);
+        if (!d.Any())
+            continue;
+        applied += std::string(d.split ? "S" : "") + (d.garbageBytes > 0 ? "G" : "") +
+                   (d.badCrc ? "C" : "") + (d.wrongCode ? "W" : "") + (d.silence ? "Q" : "") + " ";
+    }
+    EXPECT_EQ(applied, "S G C W Q SG S ");
+    EXPECT_EQ(plan.Count(SimFault::Split), 3u);
+    EXPECT_EQ(plan.Count(SimFault::Garbage), 2u);
+    EXPECT_EQ(plan.Count(SimFault::Mixed), 0u) << "counted under the kinds applied";
+    EXPECT_STREQ(SimFaultName(SimFault::Mixed), "mixed");
+    EXPECT_STREQ(SimFaultName(SimFault::BadCrc), "bad CRC");
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -25,6 +26,20 @@ struct CrcCase {
     CByteArray bytes;
     uint16_t crc;
 };
+
+// CTest names the cases by this: the bytes and the CRC in hexadecimal, stable from build to build.
+void PrintTo(const CrcCase& c, std::ostream* out)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string text = c.bytes.empty() ? "nothing" : "";
+    for (uint8_t b : c.bytes) {
+        text += kHex[b >> 4];
+        text += kHex[b & 0x0F];
+    }
+    char crc[8];
+    std::snprintf(crc, sizeof crc, "%04X", c.crc);
+    *out << text << "_gives_" << crc;
+}
 
 class CrcTest : public testing::TestWithParam<CrcCase> {};
 
