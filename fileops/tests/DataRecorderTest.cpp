@@ -29,13 +29,13 @@ TEST_F(RecorderTest, TheFirstStartEverNamesTheFileAfterTheDefaults)
     std::filesystem::current_path(cwd);
     EXPECT_TRUE(may);
     EXPECT_EQ(recorder.GetFileName(), "file001.KLYN");
-    EXPECT_EQ(recorder.GetFolder(), dir.Path() + "/");
+    EXPECT_EQ(recorder.GetFolder(), dir.Path().string() + "/");
     EXPECT_EQ(recorder.GetFullPath(), dir.File("file001.KLYN"));
     EXPECT_EQ(messages.Count(), 0u);
 
     CDataRecorder reloaded;
     ASSERT_EQ(reloaded.LoadSettings(Settings()), 1);
-    EXPECT_EQ(reloaded.GetFolder(), dir.Path() + "/");
+    EXPECT_EQ(reloaded.GetFolder(), dir.Path().string() + "/");
     EXPECT_EQ(reloaded.GetPrefix(), "file");
     EXPECT_EQ(reloaded.GetIndex(), 1);
     EXPECT_EQ(reloaded.GetFileName(), "file001.KLYN");
@@ -86,7 +86,7 @@ TEST_F(RecorderTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes)
     ASSERT_EQ(messages.Count(), 1u);
     const auto m = messages.Messages()[0];
     EXPECT_EQ(m.caption, "Tarvolin Monitor  Warning");
-    EXPECT_EQ(m.text, "The file " + dir.Path() + "/run001.KLYN already exists.\n\nDo you want to replace it?");
+    EXPECT_EQ(m.text, "The file " + dir.Path().string() + "/run001.KLYN already exists.\n\nDo you want to replace it?");
     EXPECT_EQ(m.buttons, MessageButtons::YesNo);
     EXPECT_EQ(recorder.GetFileName(), "run002.KLYN");
 
