@@ -1,6 +1,7 @@
 #include "BaseDVFileINT.h"
 
 #include "ByteOrder.h"
+#include "FileUtil.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,33 +22,16 @@ bool SameIgnoringCase(const std::string& a, const std::string& b)
                       [&](unsigned char x, unsigned char y) { return lower(x) == lower(y); });
 }
 
-// Whole buffers or nothing: a signal or a short transfer is not a failure.
 bool WriteAll(int fd, const uint8_t* data, size_t size)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    int error = 0;
+    return CFileUtil::WriteAll(fd, data, size, error) == size;
 }
 
 bool ReadAll(int fd, uint8_t* data, size_t size)
 {
-    while (size > 0) {
-        const ssize_t n = ::read(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    int error = 0;
+    return CFileUtil::ReadFull(fd, data, size, error) == size;
 }
 
 } // namespace
@@ -81,8 +65,8 @@ int CBaseDVFileINT::Open(const std::string& dataPath)
     const std::string path = GetIntermediatePath(dataPath);
     if (path.empty())
         return 0;
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    m_bOpen = m_fd >= 0 ? 1 : 0;
+    m_fd.Reset(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    m_bOpen = m_fd.IsOpen() ? 1 : 0;
     return m_bOpen;
 }
 
@@ -99,9 +83,7 @@ int CBaseDVFileINT::Close(const std::string& dataPath)
 
 void CBaseDVFileINT::CloseFile()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    m_fd.Reset();
     m_bOpen = 0;
 }
 
@@ -113,7 +95,7 @@ int CBaseDVFileINT::WritePulse(int32_t time, const std::array<float, kGateResult
     le::Put32(record, static_cast<uint32_t>(time));
     for (int i = 0; i < kGateResults; ++i)
         le::PutF32(record + 4 + 4 * i, values[static_cast<size_t>(i)]);
-    return WriteAll(m_fd, record, sizeof record) ? 1 : 0;
+    return WriteAll(m_fd.Get(), record, sizeof record) ? 1 : 0;
 }
 
 int CBaseDVFileINT::ReadPulse(int32_t& time, std::array<float, kGateResults>& values)
@@ -121,7 +103,7 @@ int CBaseDVFileINT::ReadPulse(int32_t& time, std::array<float, kGateResults>& va
     if (!m_bOpen)
         return 0;
     uint8_t record[kRecordSize] = {};
-    const bool ok = ReadAll(m_fd, record, sizeof record);
+    const bool ok = ReadAll(m_fd.Get(), record, sizeof record);
     if (!ok)
         std::fill(std::begin(record), std::end(record), 0);
     time = le::GetI32(record);
@@ -137,7 +119,7 @@ int CBaseDVFileINT::WriteTail(uint16_t lowest, uint16_t highest)
     uint8_t tail[kTailSize];
     le::Put16(tail, lowest);
     le::Put16(tail + 2, highest);
-    return WriteAll(m_fd, tail, sizeof tail) ? 1 : 0;
+    return WriteAll(m_fd.Get(), tail, sizeof tail) ? 1 : 0;
 }
 
 int CBaseDVFileINT::ReadTail(uint16_t& lowest, uint16_t& highest)
@@ -145,7 +127,7 @@ int CBaseDVFileINT::ReadTail(uint16_t& lowest, uint16_t& highest)
     if (!m_bOpen)
         return 0;
     uint8_t tail[kTailSize] = {};
-    const bool ok = ReadAll(m_fd, tail, sizeof tail);
+    const bool ok = ReadAll(m_fd.Get(), tail, sizeof tail);
     lowest = ok ? le::Get16(tail) : 0;
     highest = ok ? le::Get16(tail + 2) : 0;
     return ok ? 1 : 0;
@@ -156,5 +138,5 @@ int CBaseDVFileINT::MoveToPulse(int n)
     if (!m_bOpen || n < 0)
         return 0;
     const off_t offset = static_cast<off_t>(n) * kRecordSize;
-    return ::lseek(m_fd, offset, SEEK_SET) == offset ? 1 : 0;
+    return ::lseek(m_fd.Get(), offset, SEEK_SET) == offset ? 1 : 0;
 }
