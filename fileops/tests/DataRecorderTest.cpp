@@ -149,6 +149,46 @@ TEST_F(RecorderTest, ARecordingWritesItsHeaderPulsesAndCountAndMovesTheIndexOn)
     EXPECT_EQ(le::GetI32(&bytes[456]), 0);
 }
 
+TEST_F(RecorderTest, APulseWithTheLastOnesIndexIsNotWrittenTwice)
+{
+    recorder.SetFolder(dir.Path());
+    recorder.SetPrefix("dup");
+    std::string message;
+    ASSERT_EQ(recorder.Start(message), 1) << message;
+    CPulseData pulse;
+    pulse.AddData(5);
+    // The board answers the pulse command with its latest pulse, new or not.
+    const std::vector<long> offered = {4, 4, 5, 5, 5, 7, 1, 1};
+    const std::vector<bool> expected = {true, false, true, false, false, true, true, false};
+    for (size_t i = 0; i < offered.size(); ++i) {
+        pulse.SetPulseIndex(offered[i]);
+        bool written = !expected[i];
+        ASSERT_EQ(recorder.Append(pulse, message, &written), 1);
+        EXPECT_EQ(written, expected[i]) << "pulse " << i;
+    }
+    EXPECT_EQ(recorder.GetPulseCount(), 4);
+    EXPECT_EQ(recorder.GetSequence().GetRepeats(), 4);
+    EXPECT_EQ(recorder.GetSequence().GetSkipped(), 1);
+    EXPECT_EQ(recorder.GetSequence().GetRestarts(), 1);
+    ASSERT_EQ(recorder.Stop(message), 1) << message;
+
+    CDataFileHeader header;
+    std::vector<CPulseData> pulses;
+    CSalvageReport report;
+    ASSERT_EQ(CDataFileReader::ReadAll(dir.File("dup001.KLYN"), header, pulses, report, message), 1);
+    std::vector<long> indexes;
+    for (const CPulseData& p : pulses)
+        indexes.push_back(p.GetPulseIndex());
+    EXPECT_EQ(indexes, (std::vector<long>{4, 5, 7, 1}));
+
+    // A new recording starts a new sequence: its first pulse is taken.
+    ASSERT_EQ(recorder.Start(message), 1) << message;
+    bool written = false;
+    ASSERT_EQ(recorder.Append(pulse, message, &written), 1);
+    EXPECT_TRUE(written);
+    ASSERT_EQ(recorder.Stop(message), 1) << message;
+}
+
 TEST_F(RecorderTest, AFolderThatCannotBeWrittenRefusesTheStartWithAReason)
 {
     recorder.SetFolder(dir.File("no/such/folder"));
