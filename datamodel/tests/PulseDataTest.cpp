@@ -222,6 +222,25 @@ TEST(FileIO, EmptyFilesOpenForWritingButNotForReading)
     EXPECT_EQ(file.Open(dir.File("missing/x.bin"), IO_READ), nullptr);
 }
 
+TEST(FileIO, BytesInMemoryReadAsAFileOfThatContent)
+{
+    std::vector<uint8_t> image;
+    SamplePulse(3).AppendRecord(image);
+    image.push_back(0xAB); // the start of another record
+    OFileIO file;
+    ASSERT_NE(file.OpenMemory(image.data(), image.size()), nullptr);
+    EXPECT_EQ(file.GetDir(), IO_READ);
+    EXPECT_EQ(file.Size(), static_cast<int64_t>(image.size()));
+    CPulseData pulse;
+    ASSERT_EQ(pulse.Io(file), 1);
+    EXPECT_EQ(pulse, SamplePulse(3));
+    EXPECT_EQ(file.Remaining(), 1);
+    EXPECT_EQ(pulse.Io(file), 0) << "a torn record fails";
+    EXPECT_EQ(file.Remaining(), 1) << "and the position stays";
+    EXPECT_EQ(file.OpenMemory(image.data(), 0), nullptr);
+    EXPECT_FALSE(file.IsOpen());
+}
+
 TEST(FileIO, CopiesShareTheStreamAndAreSafeAfterClose)
 {
     TempDir dir;
