@@ -43,7 +43,7 @@ std::string Seconds(double seconds)
 void CRecordCommand::DeclareOptions(COptionTable& options)
 {
     DeclarePortOptions(options, m_nPort, m_nBaud);
-    options.Real("--seconds", m_dSeconds, 0, 1e9, "S", "stop after S seconds (0: at Ctrl+C)")
+    options.Real("--seconds", m_dSeconds, 0, 1e9, "S", "stop after S seconds, 0 to record until Ctrl+C")
         .What("the number of seconds");
     options.Text("--dir", m_strFolder, "D", "folder of the data files").What("the folder");
     options

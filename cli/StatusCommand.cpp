@@ -82,10 +82,10 @@ void CStatusCommand::DeclareOptions(COptionTable& options)
     DeclarePortOptions(options, m_nPort, m_nBaud);
     options.Switch("--watch", m_bWatch, "then follow the live pulses until Ctrl+C");
     options.Integer("--count", m_nPulseLimit, 0, 1'000'000'000, "P",
-                    "with --watch: stop after P pulses (0: no limit)")
+                    "with --watch: stop after P pulses, 0 for no limit")
         .What("the number of pulses");
     options.Real("--seconds", m_dSecondsLimit, 0, 1e9, "S",
-                 "with --watch: stop after S seconds (0: no limit)")
+                 "with --watch: stop after S seconds, 0 for no limit")
         .What("the number of seconds");
 }
 
