@@ -27,8 +27,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -73,7 +73,10 @@ private:
 // Set by main for the benchmarks' lifetime; nothing reads it after main returns.
 const CScratchFolder* g_scratch = nullptr;
 
-std::string Folder() { return g_scratch->Path(); }
+std::string Folder()
+{
+    return g_scratch->Path();
+}
 
 CPulseData Pulse(int index)
 {
@@ -85,7 +88,10 @@ CPulseData Pulse(int index)
     return p;
 }
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 // Processor time of this thread, the system's work for it included.
 double ThreadSeconds()
@@ -228,7 +234,12 @@ void BM_ReadingThroughput(benchmark::State& state)
     state.counters["plain_pulses_per_s"] = static_cast<double>(pulses) / plainTotal;
     state.counters["reading_vs_plain"] = plainTotal / readingTotal;
 }
-BENCHMARK(BM_ReadingThroughput)->Arg(0)->Arg(1)->Iterations(10)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadingThroughput)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(10)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

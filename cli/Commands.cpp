@@ -22,7 +22,7 @@ public:
     {
         m_err << (caption.empty() ? "" : caption + " ") << text << "\n";
         return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? IDYES
-                                                                                           : IDOK;
+                                                                                          : IDOK;
     }
 
 private:
@@ -39,8 +39,9 @@ const CCommandSet& Commands()
                 [] { return std::make_unique<CInspectCommand>(); });
         set.Add("sample-config", "write a sample board configuration (.cnfg)",
                 [] { return std::make_unique<CSampleConfigCommand>(); });
-        set.Add("status", "read an instrument's status word, revisions and set-up; --watch "
-                          "follows its live pulses",
+        set.Add("status",
+                "read an instrument's status word, revisions and set-up; --watch "
+                "follows its live pulses",
                 [] { return std::make_unique<CStatusCommand>(); });
         set.Add("record",
                 "record an instrument's pulses into the next free data file (P001.KLYN, "

@@ -64,7 +64,8 @@ FileKind CFileKind::Recognise(std::span<const uint8_t> head, uint64_t size, cons
             const int16_t modes = le::GetI16(&head[4]);
             const int32_t events = le::GetI32(&head[96]);
             if (modes >= 0 && events >= 0 &&
-                size == 124 + 27 * static_cast<uint64_t>(modes) + 14 * static_cast<uint64_t>(events))
+                size ==
+                    124 + 27 * static_cast<uint64_t>(modes) + 14 * static_cast<uint64_t>(events))
                 return FileKind::CompactConfigRecord;
         }
         // Damaged: the likelier kind by its size.
@@ -86,15 +87,24 @@ FileKind CFileKind::Recognise(std::span<const uint8_t> head, uint64_t size, cons
 std::string CFileKind::Describe(FileKind kind)
 {
     switch (kind) {
-    case FileKind::Empty: return "an empty file";
-    case FileKind::DataFile: return "a data file";
-    case FileKind::CompactDataFile: return "a compact data file";
-    case FileKind::ConfigFile: return "a board set-up file";
-    case FileKind::CompactConfigRecord: return "a compact configuration record";
-    case FileKind::IniFile: return "a settings (INI) file";
-    case FileKind::ConnectionList: return "an instrument list";
-    case FileKind::LimitSettings: return "a limit-line settings file";
-    case FileKind::Other: return "not a Tarvolin file";
+    case FileKind::Empty:
+        return "an empty file";
+    case FileKind::DataFile:
+        return "a data file";
+    case FileKind::CompactDataFile:
+        return "a compact data file";
+    case FileKind::ConfigFile:
+        return "a board set-up file";
+    case FileKind::CompactConfigRecord:
+        return "a compact configuration record";
+    case FileKind::IniFile:
+        return "a settings (INI) file";
+    case FileKind::ConnectionList:
+        return "an instrument list";
+    case FileKind::LimitSettings:
+        return "a limit-line settings file";
+    case FileKind::Other:
+        return "not a Tarvolin file";
     }
     return "not a Tarvolin file";
 }

@@ -26,7 +26,8 @@ public:
     static constexpr size_t kHeadSize = 64 * 1024;
 
     // head: the first bytes (up to kHeadSize); size: the whole file's size.
-    static FileKind Recognise(std::span<const uint8_t> head, uint64_t size, const std::string& path);
+    static FileKind Recognise(std::span<const uint8_t> head, uint64_t size,
+                              const std::string& path);
     // "a data file", "a board set-up file", "a compact data file", ...
     static std::string Describe(FileKind kind);
     // Reads the head of the regular file at path and recognises it; a folder,

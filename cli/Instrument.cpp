@@ -9,7 +9,10 @@ namespace cli {
 
 namespace {
 std::atomic<bool> g_stop{false};
-extern "C" void OnStopSignal(int) { g_stop.store(true); }
+extern "C" void OnStopSignal(int)
+{
+    g_stop.store(true);
+}
 
 bool Tried(const std::function<int()>& exchange)
 {
@@ -68,6 +71,9 @@ StopSignals::~StopSignals()
     std::signal(SIGTERM, m_previousTerm);
 }
 
-bool StopSignals::Raised() { return g_stop.load(); }
+bool StopSignals::Raised()
+{
+    return g_stop.load();
+}
 
 } // namespace cli

@@ -14,7 +14,8 @@ CLinkWatch::Change CLinkWatch::Cycle(bool portOpen, bool announced, bool fetched
         if (!portOpen)
             m_strReason = "the port has closed";
         else if (m_nInARow >= kRefusalsInARow)
-            m_strReason = std::to_string(m_nInARow) + " pulse requests in a row brought no valid reply";
+            m_strReason =
+                std::to_string(m_nInARow) + " pulse requests in a row brought no valid reply";
         else
             return kNoChange;
         m_bLost = true;

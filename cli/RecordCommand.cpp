@@ -43,7 +43,9 @@ std::string Seconds(double seconds)
 void CRecordCommand::DeclareOptions(COptionTable& options)
 {
     DeclarePortOptions(options, m_nPort, m_nBaud);
-    options.Real("--seconds", m_dSeconds, 0, 1e9, "S", "stop after S seconds, 0 to record until Ctrl+C")
+    options
+        .Real("--seconds", m_dSeconds, 0, 1e9, "S",
+              "stop after S seconds, 0 to record until Ctrl+C")
         .What("the number of seconds");
     options.Text("--dir", m_strFolder, "D", "folder of the data files").What("the folder");
     options
@@ -100,17 +102,21 @@ int CRecordCommand::Run(std::ostream& out, std::string& error)
     poller.SetNotifier([&](unsigned message) {
         std::lock_guard guard(lock);
         if (message == UM_STATUS_UPDATE) {
-            const bool announced = (poller.GetStatus()->GetStatus() & CHardwareStatus::kNewPulse) != 0;
+            const bool announced =
+                (poller.GetStatus()->GetStatus() & CHardwareStatus::kNewPulse) != 0;
             const auto now = Clock::now();
             switch (link.Cycle(hardware.IsPortOpen(), announced, fetchedThisCycle, now)) {
             case CLinkWatch::kLost:
-                out << "Link to " << port << " lost: " << link.GetLostReason() << "\n" << std::flush;
+                out << "Link to " << port << " lost: " << link.GetLostReason() << "\n"
+                    << std::flush;
                 break;
             case CLinkWatch::kBack:
                 out << "Link to " << port << " back after " << Seconds(link.GetOutageSeconds(now))
-                    << "\n" << std::flush;
+                    << "\n"
+                    << std::flush;
                 break;
-            case CLinkWatch::kNoChange: break;
+            case CLinkWatch::kNoChange:
+                break;
             }
             fetchedThisCycle = false;
             return;
@@ -167,7 +173,8 @@ int CRecordCommand::Run(std::ostream& out, std::string& error)
         << "\n"
         << CRecordSummary::Lines(tally);
     if (link.GetLosses() > 0)
-        out << "The link was lost " << link.GetLosses() << (link.GetLosses() == 1 ? " time" : " times")
+        out << "The link was lost " << link.GetLosses()
+            << (link.GetLosses() == 1 ? " time" : " times")
             << (link.IsLost() ? " and had not returned at the end" : "") << "\n";
     if (!failure.empty()) {
         error = failure;

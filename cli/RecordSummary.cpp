@@ -59,9 +59,10 @@ std::string CRecordSummary::NoPulsesReason(const CRecordTally& t)
         return "no pulse was recorded: the instrument announced none (is a run in progress?)";
     if (t.refused >= t.announced && t.repeats == 0)
         return "no pulse was recorded: the instrument announced " +
-               Plural(t.announced, "pulse", "pulses") + " but every pulse reply was refused "
+               Plural(t.announced, "pulse", "pulses") +
+               " but every pulse reply was refused "
                "(damaged or missing; see the debug log)";
-    return "no pulse was recorded: of " + Plural(t.announced, "pulse", "pulses") +
-           " announced, " + std::to_string(t.refused) + " brought no valid reply and " +
-           std::to_string(t.repeats) + " repeated a pulse already fetched";
+    return "no pulse was recorded: of " + Plural(t.announced, "pulse", "pulses") + " announced, " +
+           std::to_string(t.refused) + " brought no valid reply and " + std::to_string(t.repeats) +
+           " repeated a pulse already fetched";
 }

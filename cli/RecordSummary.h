@@ -8,15 +8,15 @@
 #include <string>
 
 struct CRecordTally {
-    int32_t pulses = 0;         // written
+    int32_t pulses = 0; // written
     long firstIndex = 0, lastIndex = 0;
     long firstTime = 0, lastTime = 0; // hundredths of a second
-    int64_t skipped = 0;        // board indexes passed over between pulses written
-    int64_t repeats = 0;        // pulses fetched again and not written twice
-    int64_t restarts = 0;       // times the board started its index again
-    int64_t announced = 0;      // poll cycles whose status announced a pulse
-    int64_t refused = 0;        // of those, pulse requests that brought no pulse
-    double seconds = 0;         // how long the recording ran
+    int64_t skipped = 0;              // board indexes passed over between pulses written
+    int64_t repeats = 0;              // pulses fetched again and not written twice
+    int64_t restarts = 0;             // times the board started its index again
+    int64_t announced = 0;            // poll cycles whose status announced a pulse
+    int64_t refused = 0;              // of those, pulse requests that brought no pulse
+    double seconds = 0;               // how long the recording ran
     int baud = 0;
 };
 

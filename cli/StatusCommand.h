@@ -26,8 +26,8 @@ private:
     int m_nPort = 1;
     int m_nBaud = CPortSettings::kDefaultBaud;
     bool m_bWatch = false;
-    int m_nPulseLimit = 0;       // --count: stop watching after this many pulses (0: no limit)
-    double m_dSecondsLimit = 0;  // --seconds: stop watching after this long (0: no limit)
+    int m_nPulseLimit = 0;      // --count: stop watching after this many pulses (0: no limit)
+    double m_dSecondsLimit = 0; // --seconds: stop watching after this long (0: no limit)
 };
 
 } // namespace cli

@@ -1,6 +1,8 @@
 #include "CommandSet.h"
 
-CCommandSet::CCommandSet(std::string program) : m_strProgram(std::move(program)) {}
+CCommandSet::CCommandSet(std::string program) : m_strProgram(std::move(program))
+{
+}
 
 void CCommandSet::Add(const std::string& name, const std::string& summary, Factory make)
 {

@@ -17,7 +17,10 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+std::string Quoted(const std::string& path)
+{
+    return "\"" + path + "\"";
+}
 
 } // namespace
 
@@ -50,8 +53,8 @@ size_t CFileUtil::WriteAllAt(int fd, const void* data, size_t size, int64_t offs
     size_t done = 0;
     error = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd, bytes + done, size - done, static_cast<off_t>(offset) +
-                                                                    static_cast<off_t>(done));
+        const ssize_t n = ::pwrite(fd, bytes + done, size - done,
+                                   static_cast<off_t>(offset) + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

@@ -7,7 +7,10 @@
 
 namespace {
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+std::string Quote(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
 
 std::string NumberText(double value)
 {
@@ -99,8 +102,8 @@ COptionTable::COption& COptionTable::COption::What(std::string text)
     return *this;
 }
 
-COptionTable::COption& COptionTable::COption::Rule(
-    std::function<bool(const std::string&, std::string&)> check)
+COptionTable::COption&
+COptionTable::COption::Rule(std::function<bool(const std::string&, std::string&)> check)
 {
     rule = std::move(check);
     return *this;
@@ -112,7 +115,9 @@ COptionTable::COption& COptionTable::COption::Optional()
     return *this;
 }
 
-COptionTable::COptionTable(std::string program) : m_strProgram(std::move(program)) {}
+COptionTable::COptionTable(std::string program) : m_strProgram(std::move(program))
+{
+}
 
 COptionTable::COption& COptionTable::Add(COption option)
 {
@@ -132,9 +137,9 @@ COptionTable::COption& COptionTable::Switch(const std::string& name, bool& targe
 }
 
 COptionTable::COption& COptionTable::Integer(const std::string& name,
-                                             std::function<void(long long)> onValue,
-                                             long long min, long long max,
-                                             const std::string& value, const std::string& help)
+                                             std::function<void(long long)> onValue, long long min,
+                                             long long max, const std::string& value,
+                                             const std::string& help)
 {
     COption option;
     option.name = name;
@@ -236,8 +241,8 @@ bool COptionTable::Take(COption& option, const std::string& text, std::string& e
                     NumberText(option.max) + ")";
             return false;
         }
-        if (!option.allowed.empty() &&
-            std::find(option.allowed.begin(), option.allowed.end(), value) == option.allowed.end()) {
+        if (!option.allowed.empty() && std::find(option.allowed.begin(), option.allowed.end(),
+                                                 value) == option.allowed.end()) {
             std::string list;
             for (long long v : option.allowed)
                 list += (list.empty() ? "" : ", ") + std::to_string(v);
@@ -271,7 +276,9 @@ bool COptionTable::Take(COption& option, const std::string& text, std::string& e
         option.apply(text, 0, 0);
         return true;
     }
-    case OptionType::Switch: option.apply(text, 0, 0); return true;
+    case OptionType::Switch:
+        option.apply(text, 0, 0);
+        return true;
     }
     return false;
 }
@@ -328,7 +335,8 @@ int COptionTable::Parse(const std::vector<std::string>& args, std::string& error
             text = args[++i];
         } else {
             // "--port --seconds 1": the value was left out, not "--seconds".
-            error = (option->what.empty() ? "the value" : option->what) + " is missing after " + name;
+            error =
+                (option->what.empty() ? "the value" : option->what) + " is missing after " + name;
             return 0;
         }
         if (!Take(*option, text, error))
@@ -372,7 +380,8 @@ std::string COptionTable::Help() const
         std::string left = "  " + option.name;
         if (option.type != OptionType::Switch && option.type != OptionType::Positional)
             left += " " + option.value;
-        left += left.size() + 1 < kColumn ? std::string(kColumn - left.size(), ' ') : "\n" + std::string(kColumn, ' ');
+        left += left.size() + 1 < kColumn ? std::string(kColumn - left.size(), ' ')
+                                          : "\n" + std::string(kColumn, ' ');
         std::string notes;
         if (option.type == OptionType::Integer || option.type == OptionType::Real) {
             if (!option.allowed.empty()) {

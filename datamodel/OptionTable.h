@@ -34,11 +34,11 @@ public:
 
     // One declared option; the declarations return it for refinements.
     struct COption {
-        std::string name;  // "--port"; for a positional its placeholder ("FILE")
+        std::string name; // "--port"; for a positional its placeholder ("FILE")
         OptionType type = OptionType::Switch;
         std::string value; // placeholder of the value in the help ("N")
         std::string help;
-        std::string what;  // what the value is, for messages ("the port number")
+        std::string what; // what the value is, for messages ("the port number")
         std::string defaultText;
         double min = 0;
         double max = 0;
@@ -107,7 +107,7 @@ private:
     std::string Suggestion(const std::string& name) const;
 
     std::string m_strProgram;
-    std::deque<COption> m_options; // references handed out stay valid
+    std::deque<COption> m_options;                          // references handed out stay valid
     std::vector<std::pair<size_t, std::string>> m_sections; // heading before option n
     bool m_bHelp = false;
 };

@@ -36,7 +36,10 @@ inline const std::string& ScratchFolder()
 }
 
 // A path in the scratch folder.
-inline std::string ScratchFile(const std::string& name) { return ScratchFolder() + "/" + name; }
+inline std::string ScratchFile(const std::string& name)
+{
+    return ScratchFolder() + "/" + name;
+}
 
 inline const std::string& ScratchPath()
 {
@@ -56,6 +59,9 @@ inline bool WriteFile(const std::string& path, const uint8_t* data, size_t size)
     return std::fclose(fp) == 0 && ok;
 }
 
-inline bool WriteScratch(const uint8_t* data, size_t size) { return WriteFile(ScratchPath(), data, size); }
+inline bool WriteScratch(const uint8_t* data, size_t size)
+{
+    return WriteFile(ScratchPath(), data, size);
+}
 
 } // namespace fuzz

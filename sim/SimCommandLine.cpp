@@ -12,8 +12,9 @@ const char kIntro[] = "Simulates the detector's controller board on a pseudo-ter
 void CSimCommandLine::Declare(COptionTable& table, CBinding& b)
 {
     CSimOptions& o = b.parsed.options;
-    table.Integer("--port", o.port, CPortSettings::kFirstPort, CPortSettings::kLastPort, "N",
-                  "port number n of COM<n>")
+    table
+        .Integer("--port", o.port, CPortSettings::kFirstPort, CPortSettings::kLastPort, "N",
+                 "port number n of COM<n>")
         .What("the port number");
     table.Text("--ports-dir", o.portsDir, "DIR", "folder of the COM links")
         .Default("$TARVOLIN_PORTS_DIR, else <common data>/Corvanth/Tarvolin/Ports")
@@ -23,14 +24,17 @@ void CSimCommandLine::Declare(COptionTable& table, CBinding& b)
         });
     std::vector<long long> rates = CPortSettings::BaudRates();
     rates.insert(rates.begin(), 0);
-    table.Integer("--baud", o.baud, 0, 10'000'000, "B", "line speed the replies are paced to, 0 for none")
+    table
+        .Integer("--baud", o.baud, 0, 10'000'000, "B",
+                 "line speed the replies are paced to, 0 for none")
         .OneOf(rates)
         .What("the line speed");
     table.Real("--speed", o.clockSpeed, 1e-3, 1e6, "X", "run clock seconds per real second");
     table.Real("--rate", o.pulseRate, 0, 1e4, "P", "pulses per run-clock second");
     table.Switch("--run", b.runAtStart, "start the GC run at once");
-    table.Real("--run-after", o.runAfterSeconds, 0, 1e9, "S",
-               "start the GC run after S real seconds")
+    table
+        .Real("--run-after", o.runAfterSeconds, 0, 1e9, "S",
+              "start the GC run after S real seconds")
         .Default("2");
     table.Switch("--idle", b.idle, "no GC run until a host or a test starts one");
     table.Real("--run-length", o.runLengthSeconds, 0, 1e9, "S",
@@ -40,9 +44,10 @@ void CSimCommandLine::Declare(COptionTable& table, CBinding& b)
     table.Text("--eeprom", o.eepromPath, "FILE", "keep the parameters saved by the host in FILE");
     table.Real("--duration", b.parsed.durationSeconds, 0, 1e9, "S", "exit after S real seconds")
         .Default("until a signal");
-    table.Integer("--sticky-status", b.parsed.stickyStatus, 0, 0xFFFF, "BITS",
-                  "status bits set on every status reply (0x0100: the board keeps offering a "
-                  "pulse)")
+    table
+        .Integer("--sticky-status", b.parsed.stickyStatus, 0, 0xFFFF, "BITS",
+                 "status bits set on every status reply (0x0100: the board keeps offering a "
+                 "pulse)")
         .AllowHex();
 
     table.Section("Faults (K: every Kth reply; restricted to one command with --fault-command):");
@@ -66,13 +71,15 @@ void CSimCommandLine::Declare(COptionTable& table, CBinding& b)
     table.Integer("--silent-every", every(SimFault::Silence), 1, kMaxEvery, "K", "no reply at all");
     table.Integer("--drop-every", every(SimFault::Drop), 1, kMaxEvery, "K",
                   "no reply; unplug the board for --drop-ms");
-    table.Real("--drop-after", b.parsed.dropAfterSeconds, 0, 1e9, "S",
-               "unplug the board once, after S real seconds")
+    table
+        .Real("--drop-after", b.parsed.dropAfterSeconds, 0, 1e9, "S",
+              "unplug the board once, after S real seconds")
         .Default("never");
     table.Integer("--drop-ms", b.parsed.dropMs, 0, 3'600'000, "MS",
                   "how long the board stays unplugged");
-    table.Integer("--fault-command", b.faultCommand, 0, 255, "C",
-                  "apply the fault switches to command C only (e.g. 0x40)")
+    table
+        .Integer("--fault-command", b.faultCommand, 0, 255, "C",
+                 "apply the fault switches to command C only (e.g. 0x40)")
         .AllowHex()
         .Default("every command");
 }

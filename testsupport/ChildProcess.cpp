@@ -56,7 +56,8 @@ CChildProcess::~CChildProcess()
         ::close(m_errFd);
 }
 
-bool CChildProcess::Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv)
+bool CChildProcess::Start(const std::vector<std::string>& argv,
+                          const std::vector<std::string>& extraEnv)
 {
     int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0)
@@ -74,8 +75,8 @@ bool CChildProcess::Start(const std::vector<std::string>& argv, const std::vecto
     std::vector<std::string> env = Environment(extraEnv);
     std::vector<char*> argPointers = Pointers(args);
     std::vector<char*> envPointers = Pointers(env);
-    const int spawned =
-        ::posix_spawn(&m_pid, args[0].c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
+    const int spawned = ::posix_spawn(&m_pid, args[0].c_str(), &actions, nullptr,
+                                      argPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     ::close(err[1]);
@@ -127,7 +128,10 @@ bool CChildProcess::ReadUntil(const std::function<bool(const std::string&)>& don
     return done(m_out);
 }
 
-bool CChildProcess::Signal(int signal) const { return m_pid > 0 && ::kill(m_pid, signal) == 0; }
+bool CChildProcess::Signal(int signal) const
+{
+    return m_pid > 0 && ::kill(m_pid, signal) == 0;
+}
 
 int CChildProcess::Wait(std::chrono::milliseconds deadline)
 {
@@ -154,7 +158,8 @@ int CChildProcess::Wait(std::chrono::milliseconds deadline)
     return WIFSIGNALED(m_status) ? 128 + WTERMSIG(m_status) : -1;
 }
 
-CProgramResult RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv)
+CProgramResult RunProgram(const std::vector<std::string>& argv,
+                          const std::vector<std::string>& extraEnv)
 {
     CChildProcess child;
     CProgramResult result;

@@ -8,7 +8,9 @@
 
 namespace testsupport {
 
-CPortsFolder::CPortsFolder() : m_env("TARVOLIN_PORTS_DIR", m_dir.Path().string()) {}
+CPortsFolder::CPortsFolder() : m_env("TARVOLIN_PORTS_DIR", m_dir.Path().string())
+{
+}
 
 void CPortsFolder::PointAt(int port, const std::string& target) const
 {
@@ -50,7 +52,10 @@ CFarEnd::CFarEnd()
     ::tcsetattr(m_slave, TCSANOW, &tio);
 }
 
-CFarEnd::~CFarEnd() { Close(); }
+CFarEnd::~CFarEnd()
+{
+    Close();
+}
 
 void CFarEnd::Send(const std::vector<uint8_t>& bytes) const
 {

@@ -54,17 +54,28 @@ TEST_P(RefusedCommandLine, ExitsWithTwoAndNamesWhatIsWrong)
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedCommandLine,
     testing::Values(
-        BadLine{"SecondsNan", {"status", "--watch", "--seconds", "nan"}, "--seconds: \"nan\" is not a number"},
-        BadLine{"PortFraction", {"status", "--port", "1.5"}, "--port: \"1.5\" is not a whole number"},
+        BadLine{"SecondsNan",
+                {"status", "--watch", "--seconds", "nan"},
+                "--seconds: \"nan\" is not a number"},
+        BadLine{
+            "PortFraction", {"status", "--port", "1.5"}, "--port: \"1.5\" is not a whole number"},
         BadLine{"PortHex", {"status", "--port", "0x10"}, "--port: \"0x10\" is not a whole number"},
-        BadLine{"CountExponent", {"status", "--count", "1e12"}, "--count: \"1e12\" is not a whole number"},
-        BadLine{"PortExponent", {"record", "--port", "1e10"}, "--port: \"1e10\" is not a whole number"},
+        BadLine{"CountExponent",
+                {"status", "--count", "1e12"},
+                "--count: \"1e12\" is not a whole number"},
+        BadLine{
+            "PortExponent", {"record", "--port", "1e10"}, "--port: \"1e10\" is not a whole number"},
         BadLine{"PortZero", {"record", "--port", "0"}, "--port: 0 is out of range (1 to 9999)"},
         BadLine{"OddBaud", {"record", "--baud", "57601"}, "--baud: 57601 is not one of 1200,"},
-        BadLine{"PortMissing", {"status", "--port", "--seconds", "1"}, "the port number is missing after --port"},
-        BadLine{"MisspeltSwitch", {"repair", "x.KLYN", "--inplace"},
+        BadLine{"PortMissing",
+                {"status", "--port", "--seconds", "1"},
+                "the port number is missing after --port"},
+        BadLine{"MisspeltSwitch",
+                {"repair", "x.KLYN", "--inplace"},
                 "unknown option --inplace (did you mean --in-place?)"},
-        BadLine{"PathPrefix", {"record", "--prefix", "../x"}, "--prefix: the prefix must be a plain name"},
+        BadLine{"PathPrefix",
+                {"record", "--prefix", "../x"},
+                "--prefix: the prefix must be a plain name"},
         BadLine{"NoFile", {"inspect"}, "the file to inspect is missing"},
         BadLine{"TwoFiles", {"inspect", "a", "b"}, "unexpected argument \"b\""}),
     [](const testing::TestParamInfo<BadLine>& info) { return std::string(info.param.name); });
@@ -73,16 +84,19 @@ TEST(CommandLine, UsageAndHelpComeFromTheCommandsThemselves)
 {
     Result r = RunCli({});
     EXPECT_EQ(r.code, 2);
-    for (const char* line : {"  tarvolin inspect FILE\n", "  tarvolin repair FILE [--in-place]\n",
-                             "  tarvolin record [--port N] [--baud B] [--seconds S] [--dir D] "
-                             "[--prefix P] [--progress]\n",
-                             "  tarvolin status [--port N] [--baud B] [--watch] [--count P] [--seconds S]\n"})
+    for (const char* line :
+         {"  tarvolin inspect FILE\n", "  tarvolin repair FILE [--in-place]\n",
+          "  tarvolin record [--port N] [--baud B] [--seconds S] [--dir D] "
+          "[--prefix P] [--progress]\n",
+          "  tarvolin status [--port N] [--baud B] [--watch] [--count P] [--seconds S]\n"})
         EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
 
     r = RunCli({"record", "--help"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_NE(r.out.find("--port N              the instrument's serial port, COM<N> (1 to 9999; default 1)"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find(
+            "--port N              the instrument's serial port, COM<N> (1 to 9999; default 1)"),
+        std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("(default \"run\")"), std::string::npos) << r.out;
     EXPECT_EQ(RunCli({"help", "repair"}).code, 0);
@@ -137,13 +151,15 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"CompactDataFile",
                  [](const CTempDir& d) {
                      const std::string p = d.File("old.KLYN");
-                     std::filesystem::copy_file(std::string(TARVOLIN_SOURCE_DIR) +
-                                                    "/fuzz/seeds/fuzz_compactfile/manual-start-three-pulses.bin",
-                                                p);
+                     std::filesystem::copy_file(
+                         std::string(TARVOLIN_SOURCE_DIR) +
+                             "/fuzz/seeds/fuzz_compactfile/manual-start-three-pulses.bin",
+                         p);
                      return p;
                  },
                  "old.KLYN is a compact data file, not a recording"},
-        KindCase{"Folder", [](const CTempDir& d) { return d.Path().string(); }, "is a folder, not a file"},
+        KindCase{"Folder", [](const CTempDir& d) { return d.Path().string(); },
+                 "is a folder, not a file"},
         KindCase{"Fifo",
                  [](const CTempDir& d) {
                      ::mkfifo(d.File("pipe").c_str(), 0600);
@@ -179,7 +195,8 @@ TEST(FileKind, RecognisesByContent)
     std::vector<uint8_t> compact(124, 0);
     compact[0] = 0x01;
     compact[1] = 0x78;
-    EXPECT_EQ(CFileKind::Recognise(compact, compact.size(), "x.cfg"), FileKind::CompactConfigRecord);
+    EXPECT_EQ(CFileKind::Recognise(compact, compact.size(), "x.cfg"),
+              FileKind::CompactConfigRecord);
     std::vector<uint8_t> data(600, 0);
     data[0] = 0x01;
     data[1] = 0x42;
@@ -226,25 +243,37 @@ constexpr auto kNo = CLinkWatch::kNoChange;
 constexpr auto kLost = CLinkWatch::kLost;
 constexpr auto kBack = CLinkWatch::kBack;
 
-INSTANTIATE_TEST_SUITE_P(
-    Cycles, LinkWatchTest,
-    testing::Values(
-        WatchCase{"HealthyWithAndWithoutPulses",
-                  {{true, true, true, kNo}, {true, false, false, kNo}, {true, true, true, kNo}}, 0},
-        WatchCase{"PortClosesAndReopens",
-                  {{true, true, true, kNo}, {false, true, false, kLost}, {false, false, false, kNo},
-                   {true, false, false, kBack}},
-                  1},
-        WatchCase{"FourRefusalsAreNotALoss",
-                  {{true, true, false, kNo}, {true, true, false, kNo}, {true, true, false, kNo},
-                   {true, true, false, kNo}, {true, true, true, kNo}},
-                  4},
-        WatchCase{"FiveRefusalsInARowAre",
-                  {{true, true, false, kNo}, {true, true, false, kNo}, {true, true, false, kNo},
-                   {true, true, false, kNo}, {true, true, false, kLost}, {true, true, false, kNo},
-                   {true, true, true, kBack}},
-                  6}),
-    [](const testing::TestParamInfo<WatchCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cycles, LinkWatchTest,
+                         testing::Values(WatchCase{"HealthyWithAndWithoutPulses",
+                                                   {{true, true, true, kNo},
+                                                    {true, false, false, kNo},
+                                                    {true, true, true, kNo}},
+                                                   0},
+                                         WatchCase{"PortClosesAndReopens",
+                                                   {{true, true, true, kNo},
+                                                    {false, true, false, kLost},
+                                                    {false, false, false, kNo},
+                                                    {true, false, false, kBack}},
+                                                   1},
+                                         WatchCase{"FourRefusalsAreNotALoss",
+                                                   {{true, true, false, kNo},
+                                                    {true, true, false, kNo},
+                                                    {true, true, false, kNo},
+                                                    {true, true, false, kNo},
+                                                    {true, true, true, kNo}},
+                                                   4},
+                                         WatchCase{"FiveRefusalsInARowAre",
+                                                   {{true, true, false, kNo},
+                                                    {true, true, false, kNo},
+                                                    {true, true, false, kNo},
+                                                    {true, true, false, kNo},
+                                                    {true, true, false, kLost},
+                                                    {true, true, false, kNo},
+                                                    {true, true, true, kBack}},
+                                                   6}),
+                         [](const testing::TestParamInfo<WatchCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(RecordSummary, NamesEachReasonForMissingPulses)
 {
@@ -261,15 +290,18 @@ TEST(RecordSummary, NamesEachReasonForMissingPulses)
     t.seconds = 10;
     t.baud = 57600;
     const std::string text = CRecordSummary::Lines(t);
-    EXPECT_NE(text.find("Run time 1.00 s to 9.50 s; pulse index 11 to 80\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Run time 1.00 s to 9.50 s; pulse index 11 to 80\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("20 pulses of the board were not fetched: 4 pulse replies were refused"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("16 came faster than the link fetches them (about 5.3 a second at 57600 baud)"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("16 came faster than the link fetches them (about 5.3 a second at 57600 baud)"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("started its pulse index again 1 time"), std::string::npos) << text;
-    EXPECT_NE(text.find("3 pulses were fetched a second time and recorded once"), std::string::npos);
+    EXPECT_NE(text.find("3 pulses were fetched a second time and recorded once"),
+              std::string::npos);
 
     CRecordTally refusedOnly = t;
     refusedOnly.skipped = 2;
@@ -283,7 +315,8 @@ TEST(RecordSummary, NamesEachReasonForMissingPulses)
     EXPECT_NE(CRecordSummary::NoPulsesReason(none).find("announced none"), std::string::npos);
     none.announced = 9;
     none.refused = 9;
-    EXPECT_NE(CRecordSummary::NoPulsesReason(none).find("every pulse reply was refused"), std::string::npos);
+    EXPECT_NE(CRecordSummary::NoPulsesReason(none).find("every pulse reply was refused"),
+              std::string::npos);
 }
 
 } // namespace

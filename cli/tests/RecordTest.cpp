@@ -70,8 +70,9 @@ protected:
     }
     std::vector<std::string> Record(int port, const std::string& seconds, const std::string& prefix)
     {
-        return {"record",  "--port", std::to_string(port), "--seconds", seconds,
-                "--dir",   data.Path().string(),           "--prefix",  prefix};
+        return {"record", "--port", std::to_string(port), "--seconds",
+                seconds,  "--dir",  data.Path().string(), "--prefix",
+                prefix};
     }
     // The recorder as a program of its own, printing a line per pulse.
     bool StartRecorder(testsupport::CChildProcess& child, int port, const std::string& prefix)
@@ -134,8 +135,9 @@ TEST_F(RecordTest, StartsThroughFaultsOnTheFirstReplies)
     sim->AddFault(rule);
     r = RunCli(Record(5, "1", "Silent"));
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("no answer from the instrument on COM5 (the gates were asked for 3 times)"),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("no answer from the instrument on COM5 (the gates were asked for 3 times)"),
+        std::string::npos)
         << r.err;
     EXPECT_FALSE(std::filesystem::exists(data.File("Silent001.KLYN")));
 }
@@ -150,7 +152,8 @@ TEST_F(RecordTest, ARecordingWhoseEveryPulseWasRefusedFailsAndSaysWhy)
     Result r = RunCli(Record(6, "1.5", "Refused"));
     EXPECT_EQ(r.code, 1) << r.out;
     EXPECT_NE(r.out.find(": 0 pulses"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("no pulse was recorded: the instrument announced"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no pulse was recorded: the instrument announced"), std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("but every pulse reply was refused"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("Link to COM6 lost: 5 pulse requests in a row brought no valid reply"),
               std::string::npos)
@@ -170,7 +173,8 @@ TEST_F(RecordTest, APulseOfferedAgainIsRecordedOnceAndCounted)
     EXPECT_TRUE(f.report.Clean()) << f.report.Text();
     std::set<long> indexes;
     for (const CPulseData& p : f.pulses)
-        EXPECT_TRUE(indexes.insert(p.GetPulseIndex()).second) << "pulse " << p.GetPulseIndex() << " twice";
+        EXPECT_TRUE(indexes.insert(p.GetPulseIndex()).second)
+            << "pulse " << p.GetPulseIndex() << " twice";
     EXPECT_GT(sim->GetCounters().pulsesFetched, f.pulses.size());
     EXPECT_NE(r.out.find("fetched a second time and recorded once"), std::string::npos) << r.out;
 }
@@ -190,7 +194,8 @@ TEST_F(RecordTest, APrefixMustKeepTheFilesInTheirFolder)
     for (const char* prefix : {"../x", "..", ".", "a/b", ""}) {
         Result r = RunCli(Record(9, "1", prefix));
         EXPECT_EQ(r.code, 2) << prefix;
-        EXPECT_NE(r.err.find("--prefix: the prefix must be a plain name"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--prefix: the prefix must be a plain name"), std::string::npos)
+            << r.err;
     }
     EXPECT_TRUE(std::filesystem::is_empty(data.Path()));
 }
@@ -208,7 +213,8 @@ TEST_F(RecordTest, CtrlCFinishesTheFileWithItsCount)
     ASSERT_EQ(f.ok, 1) << f.message;
     EXPECT_TRUE(f.report.Clean()) << "complete, with its count: " << f.report.Text();
     EXPECT_GE(f.pulses.size(), 10u);
-    EXPECT_EQ(Count(child.Out(), "\npulse "), f.pulses.size()) << "every pulse reported is in the file";
+    EXPECT_EQ(Count(child.Out(), "\npulse "), f.pulses.size())
+        << "every pulse reported is in the file";
     EXPECT_NE(child.Out().find("Wrote " + data.File("Stopped001.KLYN") + ": " +
                                std::to_string(f.pulses.size()) + " pulses"),
               std::string::npos)
@@ -225,16 +231,14 @@ TEST_F(RecordTest, SaysWhenTheLinkIsLostAndWhenItReturns)
     ASSERT_EQ(sim->DropLink(300), 1);
     ASSERT_TRUE(child.ReadUntil([](const std::string& out) {
         return out.find("Link to COM11 back after") != std::string::npos;
-    }))
-        << child.Out();
+    })) << child.Out();
     EXPECT_NE(child.Out().find("Link to COM11 lost: the port has closed"), std::string::npos)
         << child.Out();
     // Pulses are recorded again after it returned.
     const size_t before = Count(child.Out(), "\npulse ");
     ASSERT_TRUE(child.ReadUntil([before](const std::string& out) {
         return Count(out, "\npulse ") >= before + 3;
-    }))
-        << child.Out();
+    })) << child.Out();
     ASSERT_TRUE(child.Signal(SIGINT));
     EXPECT_EQ(child.Wait(), 0) << child.Err();
     EXPECT_NE(child.Out().find("The link was lost 1 time\n"), std::string::npos) << child.Out();
@@ -274,14 +278,17 @@ TEST_F(RecordTest, AKilledRecorderLosesNoPulseItHadWritten)
         << message;
     for (long index : reported)
         EXPECT_TRUE(inFile.count(index)) << "pulse " << index << " was written before the kill";
-    EXPECT_LE(report.storedCount, report.foundCount) << "the count never claims more than the file holds";
+    EXPECT_LE(report.storedCount, report.foundCount)
+        << "the count never claims more than the file holds";
     EXPECT_EQ(report.tornBytes, 0);
 
     // The repaired copy reads clean.
     Result repair = RunCli({"repair", data.File("Crash001.KLYN")});
     ASSERT_EQ(repair.code, 0) << repair.err;
     EXPECT_TRUE(std::filesystem::exists(data.File("Crash001-repaired.KLYN")));
-    ASSERT_EQ(CDataFileReader::Read(data.File("Crash001-repaired.KLYN"), header, nullptr, report, message), 1);
+    ASSERT_EQ(CDataFileReader::Read(data.File("Crash001-repaired.KLYN"), header, nullptr, report,
+                                    message),
+              1);
     EXPECT_TRUE(report.Clean());
 }
 

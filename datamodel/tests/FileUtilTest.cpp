@@ -20,7 +20,10 @@ using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 using Bytes = std::vector<uint8_t>;
 
-bool IsOpenDescriptor(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
+bool IsOpenDescriptor(int fd)
+{
+    return ::fcntl(fd, F_GETFD) != -1;
+}
 
 TEST(FileDescriptor, ClosesOnceWhenItsOwnerGoes)
 {
@@ -102,29 +105,29 @@ TEST_P(OpenForReading, RefusesWhatIsNotAFileByNameWithoutBlocking)
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, OpenForReading,
-    testing::Values(
-        NotAFile{"Fifo",
-                 [](const CTempDir& d) {
-                     const std::string p = d.File("pipe");
-                     ::mkfifo(p.c_str(), 0600);
-                     return p;
-                 },
-                 "a FIFO (named pipe)"},
-        NotAFile{"Folder", [](const CTempDir& d) { return d.Path().string(); }, "a folder"},
-        NotAFile{"EndlessDevice", [](const CTempDir&) { return std::string("/dev/zero"); },
-                 "a device"},
-        NotAFile{"Socket",
-                 [](const CTempDir& d) {
-                     const std::string p = d.File("s");
-                     const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-                     sockaddr_un addr{};
-                     addr.sun_family = AF_UNIX;
-                     p.copy(addr.sun_path, sizeof addr.sun_path - 1);
-                     ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-                     ::close(s);
-                     return p;
-                 },
-                 "a socket"}),
+    testing::Values(NotAFile{"Fifo",
+                             [](const CTempDir& d) {
+                                 const std::string p = d.File("pipe");
+                                 ::mkfifo(p.c_str(), 0600);
+                                 return p;
+                             },
+                             "a FIFO (named pipe)"},
+                    NotAFile{"Folder", [](const CTempDir& d) { return d.Path().string(); },
+                             "a folder"},
+                    NotAFile{"EndlessDevice",
+                             [](const CTempDir&) { return std::string("/dev/zero"); }, "a device"},
+                    NotAFile{"Socket",
+                             [](const CTempDir& d) {
+                                 const std::string p = d.File("s");
+                                 const int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+                                 sockaddr_un addr{};
+                                 addr.sun_family = AF_UNIX;
+                                 p.copy(addr.sun_path, sizeof addr.sun_path - 1);
+                                 ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+                                 ::close(s);
+                                 return p;
+                             },
+                             "a socket"}),
     [](const testing::TestParamInfo<NotAFile>& info) { return std::string(info.param.name); });
 
 TEST(FileUtil, OpensARegularFileAndNamesAMissingOne)

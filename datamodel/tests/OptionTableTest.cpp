@@ -1,8 +1,8 @@
 // The typed option table: strict parsing, errors that name the option, and
 // the help and synopsis generated from the same declarations.
+#include "OptionTable.h"
 #include "CommandSet.h"
 #include "FilePaths.h"
-#include "OptionTable.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,8 @@ struct Bound {
         t.Integer("--baud", baud, 0, 1'000'000, "B", "line speed").OneOf({9600, 57600});
         t.Switch("--watch", watch, "follow");
         t.Text("--prefix", prefix, "P", "name start").Rule(CFilePaths::IsSinglePathComponent);
-        t.Integer("--every", [this](long long k) { every.push_back(k); }, 1, 100, "K", "a rule");
+        t.Integer(
+            "--every", [this](long long k) { every.push_back(k); }, 1, 100, "K", "a rule");
         t.Positional("FILE", file, "the file").Optional();
     }
 };
@@ -62,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"EqualsForm", {"--port=12", "--seconds=0.5"}, ""},
         ParseCase{"Fraction", {"--port", "1.5"}, "--port: \"1.5\" is not a whole number"},
         ParseCase{"HexWhereDecimal", {"--port", "0x10"}, "--port: \"0x10\" is not a whole number"},
-        ParseCase{"ExponentForCount", {"--count", "1e12"}, "--count: \"1e12\" is not a whole number"},
+        ParseCase{
+            "ExponentForCount", {"--count", "1e12"}, "--count: \"1e12\" is not a whole number"},
         ParseCase{"ExponentForPort", {"--port", "1e10"}, "--port: \"1e10\" is not a whole number"},
         ParseCase{"BeyondLongLong",
                   {"--count", "99999999999999999999"},
@@ -74,7 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"Empty", {"--port="}, "--port: \"\" is not a whole number"},
         ParseCase{"NotANumber", {"--seconds", "nan"}, "--seconds: \"nan\" is not a number"},
         ParseCase{"Infinite", {"--seconds", "inf"}, "--seconds: \"inf\" is not a number"},
-        ParseCase{"NegativeSeconds", {"--seconds", "-1"}, "--seconds: -1 is out of range (0 to 1000000000)"},
+        ParseCase{"NegativeSeconds",
+                  {"--seconds", "-1"},
+                  "--seconds: -1 is out of range (0 to 1000000000)"},
         ParseCase{"ExponentForSeconds", {"--seconds", "1e3"}, ""},
         ParseCase{"HexCode", {"--code", "0x40"}, ""},
         ParseCase{"HexOutOfRange", {"--code", "0x100"}, "--code: 0x100 is out of range (0 to 255)"},
@@ -205,17 +209,29 @@ INSTANTIATE_TEST_SUITE_P(
     Commands, CommandSetRun,
     testing::Values(
         RunCase{"Runs", {"echo", "hi"}, CCommandSet::kOk, "hi\n", ""},
-        RunCase{"Fails", {"echo", "hi", "--fail"}, CCommandSet::kFailed, "", "tool: told to fail\n"},
-        RunCase{"NothingGiven", {}, CCommandSet::kUsage, "",
+        RunCase{
+            "Fails", {"echo", "hi", "--fail"}, CCommandSet::kFailed, "", "tool: told to fail\n"},
+        RunCase{"NothingGiven",
+                {},
+                CCommandSet::kUsage,
+                "",
                 "usage: tool COMMAND [options]\n\nCommands:\n  tool echo TEXT [--fail]\n      say "
                 "something\n  tool other TEXT [--fail]\n"},
-        RunCase{"UnknownCommand", {"ehco"}, CCommandSet::kUsage, "", "tool: unknown command \"ehco\""},
-        RunCase{"BadOption", {"echo", "hi", "--fial"}, CCommandSet::kUsage, "",
+        RunCase{
+            "UnknownCommand", {"ehco"}, CCommandSet::kUsage, "", "tool: unknown command \"ehco\""},
+        RunCase{"BadOption",
+                {"echo", "hi", "--fial"},
+                CCommandSet::kUsage,
+                "",
                 "tool: echo: unknown option --fial (did you mean --fail?)\nusage: tool echo TEXT "
                 "[--fail]\n"},
-        RunCase{"MissingArgument", {"echo"}, CCommandSet::kUsage, "", "tool: echo: TEXT is missing"},
-        RunCase{"CommandHelp", {"echo", "--help"}, CCommandSet::kOk,
-                "usage: tool echo TEXT [--fail]\nsay something\n\n  TEXT", ""},
+        RunCase{
+            "MissingArgument", {"echo"}, CCommandSet::kUsage, "", "tool: echo: TEXT is missing"},
+        RunCase{"CommandHelp",
+                {"echo", "--help"},
+                CCommandSet::kOk,
+                "usage: tool echo TEXT [--fail]\nsay something\n\n  TEXT",
+                ""},
         RunCase{"HelpCommand", {"help", "other"}, CCommandSet::kOk, "usage: tool other", ""},
         RunCase{"ProgramHelp", {"--help"}, CCommandSet::kOk, "Commands:", ""}),
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });

@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SequenceCase{"FirstPulseMayHaveIndexZero", {0, 1}, {1, 1}, 0, 0, 0},
                     SequenceCase{"RepeatsRefused", {5, 5, 5, 6, 6}, {1, 0, 0, 1, 0}, 3, 0, 0},
                     SequenceCase{"GapsCounted", {10, 13, 14, 20}, {1, 1, 1, 1}, 0, 0, 7},
-                    SequenceCase{"RestartTakenAndCounted", {7, 8, 1, 2, 2}, {1, 1, 1, 1, 0}, 1, 1, 0},
+                    SequenceCase{
+                        "RestartTakenAndCounted", {7, 8, 1, 2, 2}, {1, 1, 1, 1, 0}, 1, 1, 0},
                     SequenceCase{"SameIndexAfterOthersIsNew", {3, 4, 3}, {1, 1, 1}, 0, 1, 0}),
     [](const testing::TestParamInfo<SequenceCase>& info) { return std::string(info.param.name); });
 

@@ -59,9 +59,9 @@ void PutBlocks(Bytes& image, size_t at)
         Put(image, gate + 56, 0x40 + i, 4);
     }
     const size_t board = at + 328;
-    Put(image, board + 4, 0x0A0B, 2);     // ignitor
-    Put(image, board + 6, 0x0C0D, 2);     // PMT volts
-    Put(image, board + 8, 0x0E0F, 2);     // trigger level
+    Put(image, board + 4, 0x0A0B, 2);      // ignitor
+    Put(image, board + 6, 0x0C0D, 2);      // PMT volts
+    Put(image, board + 8, 0x0E0F, 2);      // trigger level
     Put(image, board + 12, 0x11223344, 4); // ADC trigger level
     for (size_t c = 0; c < 2; ++c) {
         const size_t channel = at + 344 + 4 + 24 * c;
@@ -70,7 +70,8 @@ void PutBlocks(Bytes& image, size_t at)
         Put(image, channel + 8, base + 2, 4);  // interpolation
         Put(image, channel + 12, base + 3, 4); // zero channel
         Put(image, channel + 16, base + 4, 4); // scalar channel
-        Put(image, channel + 20, c == 0 ? 0xFFFFFFFE : base + 5, 4); // channel zero (-2 on channel 1)
+        // Channel zero, -2 on channel 1.
+        Put(image, channel + 20, c == 0 ? 0xFFFFFFFE : base + 5, 4);
     }
     Put(image, at + 396, 1, 4); // event count
     const size_t event = at + 400;
@@ -239,7 +240,8 @@ void FillCompactRecord(CBaseConfigDataIo& c)
         channel.SetReserved1(static_cast<short>(base + 5));
         channel.SetReserved2(static_cast<short>(base + 6));
     }
-    const float f[2][6] = {{0.5f, 0.75f, 0.25f, 1.25f, 1.75f, 1}, {2.25f, 2.75f, 3.25f, 3.75f, 4.25f, 0}};
+    const float f[2][6] = {{0.5f, 0.75f, 0.25f, 1.25f, 1.75f, 1},
+                           {2.25f, 2.75f, 3.25f, 3.75f, 4.25f, 0}};
     for (int m = 0; m < 2; ++m) {
         CFileGateModeData& mode = c.GetGateModeData(m);
         const short base = m == 0 ? 0x0900 : 0x0A00;
@@ -290,27 +292,27 @@ Bytes DataFileImage()
     const size_t countAt = 24 + 400 + 32;
     Bytes image(countAt + 4 + 2 * 56, 0);
     Put(image, 0, 16897, 4);
-    Put(image, 4, 13, 4);   // hour
-    Put(image, 8, 47, 4);   // minute
+    Put(image, 4, 13, 4);    // hour
+    Put(image, 8, 47, 4);    // minute
     Put(image, 12, 2031, 4); // year
-    Put(image, 16, 11, 4);  // month
-    Put(image, 20, 29, 4);  // day
+    Put(image, 16, 11, 4);   // month
+    Put(image, 20, 29, 4);   // day
     PutBlocks(image, 24);
     Put(image, countAt, 2, 4);
     for (size_t p = 0; p < 2; ++p) {
         const size_t at = countAt + 4 + 56 * p;
-        Put(image, at + 0, 0x11 + p, 4);              // reserved 1
-        Put(image, at + 4, 0x22 + p, 4);              // reserved 2
-        Put(image, at + 8, 0x01020304 + p, 4);        // pulse index
-        Put(image, at + 12, 0x0A0B0C0D + p, 4);       // pulse time
-        Put(image, at + 16, 0x31 + p, 4);             // ch1 offset
-        Put(image, at + 20, 0x41 + p, 4);             // ch2 offset
-        Put(image, at + 24, 0x3FD8000000000000, 8);   // T-delay 0.375
-        Put(image, at + 32, 0x51 + p, 4);             // dark current
-        Put(image, at + 36, 2, 4);                    // N
-        Put(image, at + 40, 0xFFFFFFFD, 4);           // sample -3
-        Put(image, at + 44, 0x00012345 + p, 4);       // sample
-        Put(image, at + 48, 0x401B000000000000, 8);   // frequency 6.75
+        Put(image, at + 0, 0x11 + p, 4);            // reserved 1
+        Put(image, at + 4, 0x22 + p, 4);            // reserved 2
+        Put(image, at + 8, 0x01020304 + p, 4);      // pulse index
+        Put(image, at + 12, 0x0A0B0C0D + p, 4);     // pulse time
+        Put(image, at + 16, 0x31 + p, 4);           // ch1 offset
+        Put(image, at + 20, 0x41 + p, 4);           // ch2 offset
+        Put(image, at + 24, 0x3FD8000000000000, 8); // T-delay 0.375
+        Put(image, at + 32, 0x51 + p, 4);           // dark current
+        Put(image, at + 36, 2, 4);                  // N
+        Put(image, at + 40, 0xFFFFFFFD, 4);         // sample -3
+        Put(image, at + 44, 0x00012345 + p, 4);     // sample
+        Put(image, at + 48, 0x401B000000000000, 8); // frequency 6.75
     }
     return image;
 }
@@ -381,8 +383,8 @@ TEST(ByteLayout, IntermediateFileRecordAndTail)
     const uint32_t values[5] = {0x3FC00000, 0x40200000, 0x40600000, 0x40900000, 0x40B00000};
     for (size_t i = 0; i < 5; ++i)
         Put(image, 4 + 4 * i, values[i], 4); // 1.5, 2.5, 3.5, 4.5, 5.5
-    Put(image, 24, 0x0102, 2); // lowest sample
-    Put(image, 26, 0xF0E0, 2); // highest sample
+    Put(image, 24, 0x0102, 2);               // lowest sample
+    Put(image, 26, 0xF0E0, 2);               // highest sample
 
     CTempDir dir;
     const std::string data = dir.File("run001.KLYN");

@@ -11,7 +11,8 @@
 
 namespace {
 
-testsupport::CProgramResult RunMonitor(const QStringList& args, const std::string& program = TARVOLIN_MONITOR_PATH,
+testsupport::CProgramResult RunMonitor(const QStringList& args,
+                                       const std::string& program = TARVOLIN_MONITOR_PATH,
                                        const char* platform = "offscreen")
 {
     std::vector<std::string> argv{program};
@@ -31,12 +32,14 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("no arguments") << QStringList{} << "no instrument named (h:NAME)";
         QTest::newRow("help") << QStringList{"--help"} << "";
-        QTest::newRow("port zero") << QStringList{"h:GC1", "-MCP:COM0"} << "the port must be a number";
-        QTest::newRow("port not a number") << QStringList{"h:GC1", "-MCP:COMx"} << "the port must be a number";
-        QTest::newRow("unknown switch") << QStringList{"h:GC1", "-MCP:COM1", "-verbose"}
-                                        << "unknown argument \"-verbose\"";
-        QTest::newRow("name outside the database") << QStringList{"h:../x", "-MCP:COM1"}
-                                                   << "one folder name of its own";
+        QTest::newRow("port zero")
+            << QStringList{"h:GC1", "-MCP:COM0"} << "the port must be a number";
+        QTest::newRow("port not a number")
+            << QStringList{"h:GC1", "-MCP:COMx"} << "the port must be a number";
+        QTest::newRow("unknown switch")
+            << QStringList{"h:GC1", "-MCP:COM1", "-verbose"} << "unknown argument \"-verbose\"";
+        QTest::newRow("name outside the database")
+            << QStringList{"h:../x", "-MCP:COM1"} << "one folder name of its own";
     }
     void refusesACommandLineItCannotUse()
     {
@@ -45,7 +48,8 @@ private slots:
         const testsupport::CProgramResult r = RunMonitor(args);
         QCOMPARE(r.code, CQuillonApp::kUsageExit);
         const std::string all = r.out + r.err;
-        QVERIFY2(all.find("usage: tarvolin-monitor h:NAME -MCP:COMn") != std::string::npos, all.c_str());
+        QVERIFY2(all.find("usage: tarvolin-monitor h:NAME -MCP:COMn") != std::string::npos,
+                 all.c_str());
         QVERIFY2(r.err.find(said.toStdString()) != std::string::npos, r.err.c_str());
     }
 
@@ -65,7 +69,8 @@ private slots:
         const testsupport::CProgramResult r =
             RunMonitor({"h:GC1", "-MCP:COM1"}, copy, platform.toLatin1().constData());
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.find("Unable to find the resource library.") != std::string::npos, r.err.c_str());
+        QVERIFY2(r.err.find("Unable to find the resource library.") != std::string::npos,
+                 r.err.c_str());
     }
 };
 

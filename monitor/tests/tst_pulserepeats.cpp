@@ -7,8 +7,8 @@
 #include "QuillonDlg.h"
 #include "SimulatedBoard.h"
 
-#include <QtTest>
 #include <QTemporaryDir>
+#include <QtTest>
 
 class TestPulseRepeats : public QObject {
     Q_OBJECT
@@ -42,7 +42,8 @@ private slots:
             const CPulseHistory& history = window.Plot()->GetPulseHistory();
             QCOMPARE(int64_t(history.GetCount()), window.PulseSequence().GetAccepted());
             for (size_t n = 1; n < history.GetCount(); ++n)
-                QVERIFY(history.GetBack(n)->GetPulseIndex() != history.GetBack(n - 1)->GetPulseIndex());
+                QVERIFY(history.GetBack(n)->GetPulseIndex() !=
+                        history.GetBack(n - 1)->GetPulseIndex());
         }
         CCoreInterface::Cleanup();
     }
