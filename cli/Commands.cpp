@@ -1,32 +1,16 @@
 #include "Commands.h"
 
-#include "Inspector.h"
+#include "CommandSet.h"
+#include "InspectCommand.h"
 #include "MessageService.h"
-#include "SampleConfig.h"
-#include "StatusCommand.h"
 #include "RecordCommand.h"
+#include "RepairCommand.h"
+#include "SampleConfigCommand.h"
+#include "StatusCommand.h"
 
 namespace cli {
 
 namespace {
-
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-
-void Usage(std::ostream& err)
-{
-    err << "usage: tarvolin inspect FILE          print a Tarvolin file readably\n"
-           "       tarvolin sample-config FILE    write a sample board configuration (.cnfg)\n"
-           "       tarvolin status [--port N] [--baud B] [--watch [--count P] [--seconds S]]\n"
-           "                                      read an instrument's status and set-up;\n"
-           "                                      --watch follows its live pulses\n"
-           "       tarvolin record [--port N] [--seconds S] [--dir D] [--prefix P] [--progress]\n"
-           "                                      record an instrument's pulses into the next\n"
-           "                                      free data file (P001.KLYN, P002.KLYN, ...)\n"
-           "       tarvolin repair FILE [--in-place]  give a recording that did not finish its\n"
-           "                                      pulse count (into FILE-repaired.KLYN)\n";
-}
 
 // Library messages (an over-long INI line, say) go to standard error as one
 // line each instead of waiting for a click that no one can give.
@@ -38,7 +22,7 @@ public:
     {
         m_err << (caption.empty() ? "" : caption + " ") << text << "\n";
         return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? IDYES
-                                                                                           : IDOK;
+                                                                                          : IDOK;
     }
 
 private:
@@ -47,53 +31,36 @@ private:
 
 } // namespace
 
+const CCommandSet& Commands()
+{
+    static const CCommandSet commands = [] {
+        CCommandSet set("tarvolin");
+        set.Add("inspect", "print any Tarvolin file readably",
+                [] { return std::make_unique<CInspectCommand>(); });
+        set.Add("sample-config", "write a sample board configuration (.cnfg)",
+                [] { return std::make_unique<CSampleConfigCommand>(); });
+        set.Add("status",
+                "read an instrument's status word, revisions and set-up; --watch "
+                "follows its live pulses",
+                [] { return std::make_unique<CStatusCommand>(); });
+        set.Add("record",
+                "record an instrument's pulses into the next free data file (P001.KLYN, "
+                "P002.KLYN, ...)",
+                [] { return std::make_unique<CRecordCommand>(); });
+        set.Add("repair",
+                "give a recording that did not finish the count of the pulses it holds (into "
+                "FILE-repaired.KLYN)",
+                [] { return std::make_unique<CRepairCommand>(); });
+        return set;
+    }();
+    return commands;
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.empty() || args[0] == "-h" || args[0] == "--help") {
-        Usage(args.empty() ? err : out);
-        return args.empty() ? kUsage : kOk;
-    }
     CStreamSink sink(err);
     IMessageSink* previous = CMessageService::SetSink(&sink);
-    int result = kUsage;
-    std::string error;
-    const std::string& command = args[0];
-    if ((command == "inspect" || command == "sample-config") && args.size() != 2) {
-        Usage(err);
-    } else if (command == "inspect") {
-        result = InspectFile(args[1], out, error) ? kOk : kFailed;
-    } else if (command == "status") {
-        StatusOptions options;
-        if (!ParseStatusOptions({args.begin() + 1, args.end()}, options, error)) {
-            err << "tarvolin: " << error << "\n";
-            Usage(err);
-        } else {
-            result = RunStatus(options, out, error) ? kOk : kFailed;
-        }
-    } else if (command == "record") {
-        RecordOptions options;
-        if (!ParseRecordOptions({args.begin() + 1, args.end()}, options, error)) {
-            err << "tarvolin: " << error << "\n";
-            Usage(err);
-        } else {
-            result = RunRecord(options, out, error) ? kOk : kFailed;
-        }
-    } else if (command == "repair") {
-        const bool inPlace = args.size() == 3 && args[2] == "--in-place";
-        if (args.size() == 2 || inPlace)
-            result = RunRepair(args[1], inPlace, out, error) ? kOk : kFailed;
-        else
-            Usage(err);
-    } else if (command == "sample-config") {
-        result = WriteSampleConfig(args[1], error) ? kOk : kFailed;
-        if (result == kOk)
-            out << "wrote " << args[1] << "\n";
-    } else {
-        err << "tarvolin: unknown command \"" << command << "\"\n";
-        Usage(err);
-    }
-    if (result == kFailed)
-        err << "tarvolin: " << error << "\n";
+    const int result = Commands().Run(args, out, err);
     CMessageService::SetSink(previous);
     return result;
 }

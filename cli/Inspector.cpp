@@ -7,6 +7,7 @@
 #include "BaseKLYNData.h"
 #include "ConfigFile.h"
 #include "DataFile.h"
+#include "FileKind.h"
 #include "GenIniFileReader.h"
 #include "MessageService.h"
 #include "ProgramKind.h"
@@ -24,32 +25,11 @@ namespace {
 
 using printer::Number;
 
-constexpr int32_t kConfigTag = 30721;
-constexpr int32_t kDataFileTag = 16897;
-
 std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
-}
-
-bool HasExtension(const std::string& path, const std::string& extension)
-{
-    return Lower(std::filesystem::path(path).extension().string()) == extension;
-}
-
-// Text a person could have typed: no NUL and few control characters.
-bool LooksLikeText(std::span<const uint8_t> bytes)
-{
-    size_t control = 0;
-    for (uint8_t b : bytes) {
-        if (b == 0)
-            return false;
-        if (b < 32 && b != '\n' && b != '\r' && b != '\t')
-            ++control;
-    }
-    return control * 100 <= bytes.size();
 }
 
 void PrintConfigFile(const CConfigFile& config, size_t size, std::ostream& out)
@@ -321,40 +301,42 @@ int InspectIniFile(const std::string& path, std::ostream& out, std::string& erro
 
 int InspectFile(const std::string& path, std::ostream& out, std::string& error)
 {
-    std::vector<uint8_t> bytes;
-    std::string reason;
-    if (!ReadFileBytes(path, bytes, reason, 64u * 1024u * 1024u)) {
-        error = "cannot read " + path + ": " + reason;
+    FileKind kind = FileKind::Other;
+    uint64_t size = 0;
+    if (!CFileKind::RecogniseFile(path, kind, size, error))
         return 0;
-    }
     error.clear();
     int ok = 0;
-    if (bytes.empty()) {
-        error = "the file is empty";
-    } else if (HasExtension(path, ".ini") || (LooksLikeText(bytes) && !HasExtension(path, ".cfg") &&
-                                              !HasExtension(path, ".cnfg"))) {
-        ok = InspectIniFile(path, out, error);
-    } else if (bytes.size() >= 4 && le::GetI32(bytes.data()) == kConfigTag) {
-        ok = InspectTaggedFile(bytes, out, error);
-    } else if (bytes.size() >= 20 && le::GetI32(bytes.data()) == kDataFileTag &&
-               le::GetI32(bytes.data() + 16) == kConfigTag) {
-        // The compact file keeps a compact configuration record at byte 16.
-        ok = InspectCompactDataFile(path, out, error);
-        if (!ok)
-            error = "damaged compact data file: " + error;
-    } else if (bytes.size() >= 4 && le::GetI32(bytes.data()) == kDataFileTag) {
-        ok = InspectDataFile(path, out, error);
-        if (!ok)
+    switch (kind) {
+    case FileKind::Empty: error = "the file is empty"; break;
+    case FileKind::DataFile:
+        // Read record by record: a recording may be far larger than memory.
+        if (!(ok = InspectDataFile(path, out, error)))
             error = "damaged data file: " + error;
-    } else if (inspect::LooksLikeConnectionList(bytes)) {
-        ok = inspect::PrintConnectionList(bytes, out, error);
-    } else if (bytes.size() == 36 && le::GetI32(bytes.data()) == 1) {
-        ok = inspect::PrintLimitSettings(bytes, out, error);
-    } else if (!inspect::PrintDataSettings(bytes, out, reason)) {
-        error = "not a Tarvolin file: no configuration tag, and not one of the settings files (" +
-                reason + ")";
-    } else {
-        ok = 1;
+        break;
+    case FileKind::CompactDataFile:
+        if (!(ok = InspectCompactDataFile(path, out, error)))
+            error = "damaged compact data file: " + error;
+        break;
+    case FileKind::IniFile: ok = InspectIniFile(path, out, error); break;
+    default: {
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        if (!ReadFileBytes(path, bytes, reason, 64u * 1024u * 1024u)) {
+            error = "cannot read " + path + ": " + reason;
+            return 0;
+        }
+        if (kind == FileKind::ConfigFile || kind == FileKind::CompactConfigRecord)
+            ok = InspectTaggedFile(bytes, out, error);
+        else if (kind == FileKind::ConnectionList)
+            ok = inspect::PrintConnectionList(bytes, out, error);
+        else if (kind == FileKind::LimitSettings)
+            ok = inspect::PrintLimitSettings(bytes, out, error);
+        else if (!(ok = inspect::PrintDataSettings(bytes, out, reason)))
+            error = "not a Tarvolin file: no configuration tag, and not one of the settings files (" +
+                    reason + ")";
+        break;
+    }
     }
     if (!ok)
         error = path + ": " + error;

@@ -1,13 +1,26 @@
 #include "Instrument.h"
 
+#include "PortSettings.h"
+
 #include <csignal>
-#include <cstdlib>
+#include <functional>
 
 namespace cli {
 
 namespace {
 std::atomic<bool> g_stop{false};
-extern "C" void OnStopSignal(int) { g_stop.store(true); }
+extern "C" void OnStopSignal(int)
+{
+    g_stop.store(true);
+}
+
+bool Tried(const std::function<int()>& exchange)
+{
+    for (int attempt = 0; attempt < kTries; ++attempt)
+        if (exchange())
+            return true;
+    return false;
+}
 } // namespace
 
 int CCliHardware::Connect(int port, int baud)
@@ -17,43 +30,32 @@ int CCliHardware::Connect(int port, int baud)
     return opened;
 }
 
-bool ParseNumber(const std::string& text, double& value)
+void DeclarePortOptions(COptionTable& options, int& port, int& baud)
 {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0';
+    options
+        .Integer("--port", port, CPortSettings::kFirstPort, CPortSettings::kLastPort, "N",
+                 "the instrument's serial port, COM<N>")
+        .What("the port number");
+    options.Integer("--baud", baud, 0, 10'000'000, "B", "line speed in baud")
+        .OneOf(CPortSettings::BaudRates())
+        .What("the line speed");
 }
 
-bool ParseOptions(const std::vector<std::string>& args, const OptionTable& table, std::string& error)
+int ReadSetup(CHardware& hardware, int port, CInstrumentSetup& setup, std::string& error)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (auto s = table.switches.find(a); s != table.switches.end()) {
-            *s->second = true;
-        } else if (auto t = table.texts.find(a); t != table.texts.end() && hasValue) {
-            *t->second = args[++i];
-        } else if (auto n = table.numbers.find(a); n != table.numbers.end() && hasValue) {
-            double value = 0;
-            if (!ParseNumber(args[++i], value) || value < 0) {
-                error = "bad value for " + a + ": \"" + args[i] + "\"";
-                return false;
-            }
-            *n->second = value;
-        } else {
-            error = "unknown or incomplete option \"" + a + "\"";
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CheckPort(int port, std::string& error)
-{
-    if (port >= 1)
-        return true;
-    error = "the port number starts at 1";
-    return false;
+    const char* failed = nullptr;
+    if (!Tried([&] { return hardware.GetAllGates(setup.gates); }))
+        failed = "the gates";
+    else if (!Tried([&] { return hardware.GetBoardAndChannelParam(setup.board, setup.channels); }))
+        failed = "the board and channel parameters";
+    else if (!Tried([&] { return hardware.GetTimedEvent(setup.events); }))
+        failed = "the timed events";
+    if (!failed)
+        return 1;
+    error = "no answer from the instrument on COM" + std::to_string(port) + " (" + failed +
+            " were asked for " + std::to_string(kTries) +
+            " times); see the debug log for the exchanges";
+    return 0;
 }
 
 StopSignals::StopSignals()
@@ -69,6 +71,9 @@ StopSignals::~StopSignals()
     std::signal(SIGTERM, m_previousTerm);
 }
 
-bool StopSignals::Raised() { return g_stop.load(); }
+bool StopSignals::Raised()
+{
+    return g_stop.load();
+}
 
 } // namespace cli

@@ -1,13 +1,17 @@
 #pragma once
 // What the instrument commands share: the link opened on a port without the
-// Monitor's settings, number options, and a stop flag set by Ctrl+C.
+// Monitor's settings, the port options, the opening exchanges, and a stop
+// flag set by Ctrl+C.
 
+#include "BoardParameters.h"
+#include "ChannelParameters.h"
+#include "GateParameters.h"
 #include "Hardware.h"
+#include "OptionTable.h"
+#include "TimedEvent.h"
 
 #include <atomic>
-#include <map>
 #include <string>
-#include <vector>
 
 namespace cli {
 
@@ -19,19 +23,23 @@ public:
     int Connect(int port, int baud);
 };
 
-// A whole number or decimal; false for anything else.
-bool ParseNumber(const std::string& text, double& value);
+// --port N and --baud B, bound to port and baud.
+void DeclarePortOptions(COptionTable& options, int& port, int& baud);
 
-// The options of an instrument command: switches, non-negative numbers and
-// texts, each written to where the table points. Ends with the port check
-// when port is given. False with the reason in error.
-struct OptionTable {
-    std::map<std::string, bool*> switches;
-    std::map<std::string, double*> numbers;
-    std::map<std::string, std::string*> texts;
+// The set-up the instrument holds: gates, board and channels, timed events.
+struct CInstrumentSetup {
+    CGateParameters gates;
+    CBoardParameters board;
+    CChannelParameters channels;
+    CTimedEvent events;
 };
-bool ParseOptions(const std::vector<std::string>& args, const OptionTable& table, std::string& error);
-bool CheckPort(int port, std::string& error);
+
+// The opening exchanges: each is tried up to kTries times, as a user would
+// try again by hand, so that one damaged reply does not end a command
+// before it began. 1 when all three answered; 0 with error naming the one
+// that did not.
+constexpr int kTries = 3;
+int ReadSetup(CHardware& hardware, int port, CInstrumentSetup& setup, std::string& error);
 
 // Set by SIGINT and SIGTERM while a StopSignals object lives.
 class StopSignals {

@@ -1,11 +1,13 @@
 #include "RecordCommand.h"
 
 #include "DataRecorder.h"
-#include "KLYNGenUtil.h"
+#include "FilePaths.h"
 #include "Instrument.h"
+#include "KLYNGenUtil.h"
+#include "LinkWatch.h"
+#include "RecordSummary.h"
 #include "StatusPollar.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -17,6 +19,8 @@ namespace cli {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 std::string SizeText(int64_t bytes)
 {
     char text[32];
@@ -27,115 +31,151 @@ std::string SizeText(int64_t bytes)
     return text;
 }
 
-} // namespace
-
-bool ParseRecordOptions(const std::vector<std::string>& args, RecordOptions& options,
-                        std::string& error)
+std::string Seconds(double seconds)
 {
-    double port = options.port, baud = options.baud;
-    const OptionTable table{{{"--progress", &options.progress}},
-                            {{"--port", &port}, {"--baud", &baud}, {"--seconds", &options.seconds}},
-                            {{"--dir", &options.folder}, {"--prefix", &options.prefix}}};
-    if (!ParseOptions(args, table, error))
-        return false;
-    options.port = static_cast<int>(port);
-    options.baud = static_cast<int>(baud);
-    return CheckPort(options.port, error);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+    return text;
 }
 
-int RunRecord(const RecordOptions& options, std::ostream& out, std::string& error)
+} // namespace
+
+void CRecordCommand::DeclareOptions(COptionTable& options)
+{
+    DeclarePortOptions(options, m_nPort, m_nBaud);
+    options
+        .Real("--seconds", m_dSeconds, 0, 1e9, "S",
+              "stop after S seconds, 0 to record until Ctrl+C")
+        .What("the number of seconds");
+    options.Text("--dir", m_strFolder, "D", "folder of the data files").What("the folder");
+    options
+        .Text("--prefix", m_strPrefix, "P",
+              "start of the file names: P001.KLYN, P002.KLYN, ... (a name, not a path)")
+        .What("the file-name prefix")
+        .Rule([](const std::string& prefix, std::string& why) {
+            if (CFilePaths::IsSinglePathComponent(prefix, why))
+                return true;
+            why = "the prefix must be a plain name that keeps the files in --dir: " + why;
+            return false;
+        });
+    options.Switch("--progress", m_bProgress, "print a line for every pulse written");
+}
+
+int CRecordCommand::Run(std::ostream& out, std::string& error)
 {
     // A file size limit must end a recording with an error, not the process.
     std::signal(SIGXFSZ, SIG_IGN);
+    const std::string port = "COM" + std::to_string(m_nPort);
     CCliHardware hardware;
-    if (!hardware.Connect(options.port, options.baud)) {
-        error = "cannot open COM" + std::to_string(options.port) + " (" + hardware.GetLastError() + ")";
+    if (!hardware.Connect(m_nPort, m_nBaud)) {
+        error = "cannot open " + port + " (" + hardware.GetLastError() + ")";
         return 0;
     }
     // The header carries the set-up the instrument holds now.
-    CGateParameters gates;
-    CBoardParameters board;
-    CChannelParameters channels;
-    CTimedEvent events;
-    if (!hardware.GetAllGates(gates) || !hardware.GetBoardAndChannelParam(board, channels) ||
-        !hardware.GetTimedEvent(events)) {
-        error = "no answer from the instrument on COM" + std::to_string(options.port) +
-                "; see the debug log for the exchange";
+    CInstrumentSetup setup;
+    if (!ReadSetup(hardware, m_nPort, setup, error))
         return 0;
-    }
 
     CDataRecorder recorder;
-    recorder.SetFolder(options.folder);
-    recorder.SetPrefix(options.prefix);
+    recorder.SetFolder(m_strFolder);
+    recorder.SetPrefix(m_strPrefix);
     recorder.SetIndex(1);
     recorder.ComposeFileName();
     if (CKLYNGenUtil::CheckFileExist(recorder.GetFullPath()))
         recorder.NextFreeIndexUp();
-    recorder.SetHeaderRecords(gates, board, channels, events);
+    recorder.SetHeaderRecords(setup.gates, setup.board, setup.channels, setup.events);
     if (!recorder.Start(error))
         return 0;
     const std::string path = recorder.GetFullPath();
-    out << "Recording COM" << options.port << " into " << path << "\n" << std::flush;
+    out << "Recording " << port << " into " << path << "\n" << std::flush;
 
+    // The notifier runs on the poller's thread, between its exchanges, so it
+    // may look at the port; everything it shares with this thread is under lock.
     std::mutex lock;
     std::condition_variable changed;
     std::string failure;
-    long firstIndex = -1, lastIndex = -1, firstTime = 0, lastTime = 0;
+    CRecordTally tally;
+    tally.baud = m_nBaud;
+    CLinkWatch link;
+    bool fetchedThisCycle = false;
     CStatusPollar poller(hardware);
     poller.SetNotifier([&](unsigned message) {
-        if (message != UM_PULSE_DATA)
+        std::lock_guard guard(lock);
+        if (message == UM_STATUS_UPDATE) {
+            const bool announced =
+                (poller.GetStatus()->GetStatus() & CHardwareStatus::kNewPulse) != 0;
+            const auto now = Clock::now();
+            switch (link.Cycle(hardware.IsPortOpen(), announced, fetchedThisCycle, now)) {
+            case CLinkWatch::kLost:
+                out << "Link to " << port << " lost: " << link.GetLostReason() << "\n"
+                    << std::flush;
+                break;
+            case CLinkWatch::kBack:
+                out << "Link to " << port << " back after " << Seconds(link.GetOutageSeconds(now))
+                    << "\n"
+                    << std::flush;
+                break;
+            case CLinkWatch::kNoChange:
+                break;
+            }
+            fetchedThisCycle = false;
             return;
+        }
+        if (message != UM_PULSE_DATA || !recorder.IsRecording())
+            return;
+        fetchedThisCycle = true;
         CPulseData pulse;
         poller.GetPulseData(pulse);
-        std::lock_guard guard(lock);
-        if (!recorder.IsRecording())
-            return;
         std::string why;
-        if (!recorder.Append(pulse, why)) {
+        bool written = false;
+        if (!recorder.Append(pulse, why, &written)) {
             failure = why;
             changed.notify_all();
             return;
         }
-        if (firstIndex < 0) {
-            firstIndex = pulse.GetPulseIndex();
-            firstTime = pulse.GetPulseTime();
+        if (!written)
+            return;
+        if (tally.pulses++ == 0) {
+            tally.firstIndex = pulse.GetPulseIndex();
+            tally.firstTime = pulse.GetPulseTime();
         }
-        lastIndex = pulse.GetPulseIndex();
-        lastTime = pulse.GetPulseTime();
-        if (options.progress)
-            out << "pulse " << lastIndex << " time " << lastTime << "\n" << std::flush;
+        tally.lastIndex = pulse.GetPulseIndex();
+        tally.lastTime = pulse.GetPulseTime();
+        if (m_bProgress)
+            out << "pulse " << tally.lastIndex << " time " << tally.lastTime << "\n" << std::flush;
     });
     StopSignals stopSignals;
+    const auto start = Clock::now();
     poller.Start();
-
-    const auto start = std::chrono::steady_clock::now();
     {
         std::unique_lock guard(lock);
         while (!StopSignals::Raised() && failure.empty()) {
             changed.wait_for(guard, std::chrono::milliseconds(100));
-            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-            if (options.seconds > 0 && elapsed.count() >= options.seconds)
+            const std::chrono::duration<double> elapsed = Clock::now() - start;
+            if (m_dSeconds > 0 && elapsed.count() >= m_dSeconds)
                 break;
         }
     }
     poller.Stop();
+    tally.seconds = std::chrono::duration<double>(Clock::now() - start).count();
 
     std::string stopMessage;
-    const int pulses = recorder.GetPulseCount();
     const int stopped = recorder.Stop(stopMessage);
+    const CPulseSequence& sequence = recorder.GetSequence();
+    tally.skipped = sequence.GetSkipped();
+    tally.repeats = sequence.GetRepeats();
+    tally.restarts = sequence.GetRestarts();
+    tally.announced = link.GetAnnounced();
+    tally.refused = link.GetRefused();
     std::error_code ec;
     const auto bytes = static_cast<int64_t>(std::filesystem::file_size(path, ec));
-    out << "Wrote " << path << ": " << pulses << " pulses, " << SizeText(ec ? 0 : bytes) << "\n";
-    if (pulses > 0) {
-        char line[160];
-        std::snprintf(line, sizeof line, "Run time %.2f s to %.2f s; pulse index %ld to %ld",
-                      firstTime / 100.0, lastTime / 100.0, firstIndex, lastIndex);
-        out << line;
-        const long missed = lastIndex - firstIndex + 1 - pulses;
-        if (missed > 0)
-            out << " (" << missed << " pulses of the board were not fetched: the link carries about 7 a second)";
-        out << "\n";
-    }
+    out << "Wrote " << path << ": " << tally.pulses << " pulses, " << SizeText(ec ? 0 : bytes)
+        << "\n"
+        << CRecordSummary::Lines(tally);
+    if (link.GetLosses() > 0)
+        out << "The link was lost " << link.GetLosses()
+            << (link.GetLosses() == 1 ? " time" : " times")
+            << (link.IsLost() ? " and had not returned at the end" : "") << "\n";
     if (!failure.empty()) {
         error = failure;
         return 0;
@@ -144,26 +184,10 @@ int RunRecord(const RecordOptions& options, std::ostream& out, std::string& erro
         error = stopMessage;
         return 0;
     }
-    return 1;
-}
-
-int RunRepair(const std::string& path, bool inPlace, std::ostream& out, std::string& error)
-{
-    std::filesystem::path p(path);
-    const std::string copy =
-        inPlace ? std::string() : (p.parent_path() / (p.stem().string() + "-repaired" + p.extension().string())).string();
-    CSalvageReport report;
-    if (!CDataFileReader::Repair(path, copy, report, error))
+    if (tally.pulses == 0) {
+        error = CRecordSummary::NoPulsesReason(tally);
         return 0;
-    const std::string target = inPlace ? path : copy;
-    if (report.storedCount == report.foundCount)
-        out << path << ": the pulse count (" << report.foundCount << ") was already right";
-    else
-        out << "Wrote " << target << ": pulse count " << report.storedCount << " corrected to "
-            << report.foundCount;
-    out << "\n";
-    if (report.tornBytes > 0)
-        out << report.tornBytes << " bytes after the last complete pulse are not part of any pulse\n";
+    }
     return 1;
 }
 

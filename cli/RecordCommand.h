@@ -1,27 +1,26 @@
 #pragma once
 // `tarvolin record`: records the pulses of an instrument into the next free
-// data file, headless; and `tarvolin repair`: rewrites the pulse count of a
-// recording that did not finish.
+// data file, headless, until a time is up or Ctrl+C.
 
-#include <ostream>
+#include "Command.h"
+#include "PortSettings.h"
+
 #include <string>
-#include <vector>
 
 namespace cli {
 
-struct RecordOptions {
-    int port = 1;
-    int baud = 57600;
-    double seconds = 0;      // 0: until Ctrl+C
-    std::string folder = ".";
-    std::string prefix = "run";
-    bool progress = false;   // one line per pulse written
-};
+class CRecordCommand : public CCommand {
+public:
+    void DeclareOptions(COptionTable& options) override;
+    int Run(std::ostream& out, std::string& error) override;
 
-bool ParseRecordOptions(const std::vector<std::string>& args, RecordOptions& options,
-                        std::string& error);
-int RunRecord(const RecordOptions& options, std::ostream& out, std::string& error);
-// Writes the corrected count into path (inPlace) or into <stem>-repaired.KLYN.
-int RunRepair(const std::string& path, bool inPlace, std::ostream& out, std::string& error);
+private:
+    int m_nPort = 1;
+    int m_nBaud = CPortSettings::kDefaultBaud;
+    double m_dSeconds = 0; // 0: until Ctrl+C
+    std::string m_strFolder = ".";
+    std::string m_strPrefix = "run";
+    bool m_bProgress = false; // one line per pulse written
+};
 
 } // namespace cli

@@ -13,19 +13,17 @@
 
 namespace cli {
 
-namespace {
-
-std::string StatusLine(unsigned short status)
+std::string CStatusCommand::StatusLine(unsigned short status)
 {
     CHardwareStatus s;
     s.SetStatus(status);
-    char word[16];
-    std::snprintf(word, sizeof word, "0x%04x", status);
-    return std::string(word) + " (status " + s.GetStatusText() + ", errors " + s.GetErrorText() +
-           "), GC " + s.GetGCStatus();
+    char word[64];
+    std::snprintf(word, sizeof word, "0x%04x (status bits 0x%02x, error bits 0x%02x), GC ", status,
+                  status >> 8, status & 0xFFu);
+    return word + s.GetGCStatus();
 }
 
-int Watch(CCliHardware& hardware, const StatusOptions& options, std::ostream& out)
+int CStatusCommand::Watch(CCliHardware& hardware, std::ostream& out)
 {
     std::mutex lock;
     std::condition_variable changed;
@@ -68,10 +66,10 @@ int Watch(CCliHardware& hardware, const StatusOptions& options, std::ostream& ou
             out << line << "\n" << std::flush;
             ++shown;
         }
-        if (options.pulseLimit > 0 && shown >= options.pulseLimit)
+        if (m_nPulseLimit > 0 && shown >= m_nPulseLimit)
             break;
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        if (options.secondsLimit > 0 && elapsed.count() >= options.secondsLimit)
+        if (m_dSecondsLimit > 0 && elapsed.count() >= m_dSecondsLimit)
             break;
     }
     poller.Stop();
@@ -79,42 +77,39 @@ int Watch(CCliHardware& hardware, const StatusOptions& options, std::ostream& ou
     return 1;
 }
 
-} // namespace
-
-bool ParseStatusOptions(const std::vector<std::string>& args, StatusOptions& options,
-                        std::string& error)
+void CStatusCommand::DeclareOptions(COptionTable& options)
 {
-    double port = options.port, baud = options.baud, count = options.pulseLimit;
-    const OptionTable table{{{"--watch", &options.watch}},
-                            {{"--port", &port}, {"--baud", &baud}, {"--count", &count},
-                             {"--seconds", &options.secondsLimit}},
-                            {}};
-    if (!ParseOptions(args, table, error))
-        return false;
-    options.port = static_cast<int>(port);
-    options.baud = static_cast<int>(baud);
-    options.pulseLimit = static_cast<int>(count);
-    return CheckPort(options.port, error);
+    DeclarePortOptions(options, m_nPort, m_nBaud);
+    options.Switch("--watch", m_bWatch, "then follow the live pulses until Ctrl+C");
+    options.Integer("--count", m_nPulseLimit, 0, 1'000'000'000, "P",
+                    "with --watch: stop after P pulses, 0 for no limit")
+        .What("the number of pulses");
+    options.Real("--seconds", m_dSecondsLimit, 0, 1e9, "S",
+                 "with --watch: stop after S seconds, 0 for no limit")
+        .What("the number of seconds");
 }
 
-int RunStatus(const StatusOptions& options, std::ostream& out, std::string& error)
+int CStatusCommand::Run(std::ostream& out, std::string& error)
 {
     CCliHardware hardware;
-    const std::string device = CSerialDevice::PathForPort(options.port);
-    if (!hardware.Connect(options.port, options.baud)) {
-        error = "cannot open COM" + std::to_string(options.port) + " (" + hardware.GetLastError() + ")";
+    const std::string device = CSerialDevice::PathForPort(m_nPort);
+    if (!hardware.Connect(m_nPort, m_nBaud)) {
+        error = "cannot open COM" + std::to_string(m_nPort) + " (" + hardware.GetLastError() + ")";
         return 0;
     }
     unsigned short status = 0;
-    if (!hardware.GetStatusError(status)) {
-        error = "no answer from the instrument on COM" + std::to_string(options.port) + " (" + device +
-                "); see the debug log for the exchange";
+    int answered = 0;
+    for (int attempt = 0; attempt < kTries && !answered; ++attempt)
+        answered = hardware.GetStatusError(status);
+    if (!answered) {
+        error = "no answer from the instrument on COM" + std::to_string(m_nPort) + " (" + device +
+                "); see the debug log for the exchanges";
         return 0;
     }
     std::string firmware = "?", board = "?";
     hardware.GetFirmwareRevision(firmware);
     hardware.GetBoardRevision(board);
-    out << "Instrument on COM" << options.port << " (" << device << ")\n"
+    out << "Instrument on COM" << m_nPort << " (" << device << ")\n"
         << "Status word:       " << StatusLine(status) << "\n"
         << "Firmware revision: " << firmware << "\n"
         << "Board revision:    " << board << "\n";
@@ -138,7 +133,7 @@ int RunStatus(const StatusOptions& options, std::ostream& out, std::string& erro
     else
         out << "Timed events: no answer\n";
     out << std::flush;
-    return options.watch ? Watch(hardware, options, out) : 1;
+    return m_bWatch ? Watch(hardware, out) : 1;
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #include "Archive.h"
 
 #include "ByteOrder.h"
+#include "FileUtil.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -558,69 +559,14 @@ int CArchiveReader::ExpectEnd()
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-// Closes a descriptor on every return path.
-class CFd {
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-    // Closes now so the caller sees the error a delayed write may report.
-    int Close()
-    {
-        int result = ::close(m_fd);
-        m_fd = -1;
-        return result;
-    }
-
-private:
-    int m_fd;
-};
-
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-} // namespace
-
 int ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::string& error,
                   size_t maxBytes)
 {
-    CFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        error = Format("cannot open \"%s\": %s", path.c_str(), ErrnoText(errno).c_str());
+    CFileDescriptor fd = CFileUtil::OpenForReading(path, error);
+    if (!fd.IsOpen())
         return 0;
-    }
     struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = Format("\"%s\" is not a regular file", path.c_str());
-        return 0;
-    }
+    ::fstat(fd.Get(), &st);
     if (static_cast<uint64_t>(st.st_size) > maxBytes) {
         error = Format("\"%s\" holds %lld bytes, more than the %zu allowed", path.c_str(),
                        static_cast<long long>(st.st_size), maxBytes);
@@ -653,36 +599,5 @@ int ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes, std::str
 
 int WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string& error)
 {
-    std::string temp = path + ".~XXXXXX";
-    CFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.Get() < 0) {
-        error = Format("cannot create a file beside \"%s\": %s", path.c_str(),
-                       ErrnoText(errno).c_str());
-        return 0;
-    }
-    // Keep the permissions of the file we replace; a new settings file is
-    // readable by every user of the workstation, as the shared folders expect.
-    struct stat st {};
-    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), bytes.data(), bytes.size()) &&
-              ::fsync(fd.Get()) == 0;
-    int saved = errno;
-    if (fd.Close() != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        saved = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        error = Format("cannot write \"%s\": %s", path.c_str(), ErrnoText(saved).c_str());
-        return 0;
-    }
-    // The rename itself must reach the disk too, or a crash could bring back the old file.
-    CFd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.Get() >= 0)
-        ::fsync(folder.Get());
-    return 1;
+    return CFileUtil::WriteFileDurably(path, bytes, error);
 }

@@ -12,44 +12,41 @@
 
 namespace le {
 
-inline void Put16(uint8_t* p, uint16_t v)
+// On a little-endian machine each field is one unaligned load or store (the
+// compilers do not turn the byte loops into that, and the readers call these
+// for every field of every record); elsewhere the bytes are put in order.
+template <class T> inline void PutLE(uint8_t* p, T v)
 {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &v, sizeof v);
+    } else {
+        for (size_t i = 0; i < sizeof v; ++i)
+            p[i] = static_cast<uint8_t>(v >> (8 * i));
+    }
 }
 
-inline void Put32(uint8_t* p, uint32_t v)
+template <class T> inline T GetLE(const uint8_t* p)
 {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
+    T v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&v, p, sizeof v);
+    } else {
+        for (size_t i = sizeof v; i-- > 0;)
+            v = static_cast<T>((v << 8) | p[i]);
+    }
+    return v;
 }
 
-inline void Put64(uint8_t* p, uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+inline void Put16(uint8_t* p, uint16_t v) { PutLE(p, v); }
+inline void Put32(uint8_t* p, uint32_t v) { PutLE(p, v); }
+inline void Put64(uint8_t* p, uint64_t v) { PutLE(p, v); }
 
 inline void PutF32(uint8_t* p, float v) { Put32(p, std::bit_cast<uint32_t>(v)); }
 inline void PutF64(uint8_t* p, double v) { Put64(p, std::bit_cast<uint64_t>(v)); }
 
-inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-inline uint32_t Get32(const uint8_t* p)
-{
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-inline uint64_t Get64(const uint8_t* p)
-{
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
+inline uint16_t Get16(const uint8_t* p) { return GetLE<uint16_t>(p); }
+inline uint32_t Get32(const uint8_t* p) { return GetLE<uint32_t>(p); }
+inline uint64_t Get64(const uint8_t* p) { return GetLE<uint64_t>(p); }
 
 inline int16_t GetI16(const uint8_t* p) { return static_cast<int16_t>(Get16(p)); }
 inline int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(Get32(p)); }

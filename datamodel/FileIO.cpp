@@ -22,6 +22,22 @@ FILE* OFileIO::Open(const std::string& path, IO_DIRECTION direction)
     return GetFp();
 }
 
+FILE* OFileIO::OpenMemory(const void* bytes, size_t size)
+{
+    Close();
+    m_nDirection = IO_READ;
+    if (size == 0 || !bytes)
+        return nullptr;
+    // Opened for reading only: the buffer is never written through the stream.
+    FILE* fp = ::fmemopen(const_cast<void*>(bytes), size, "rb");
+    if (!fp)
+        return nullptr;
+    m_pStream = std::make_shared<Stream>();
+    m_pStream->fp = fp;
+    m_pStream->memorySize = static_cast<int64_t>(size);
+    return fp;
+}
+
 void OFileIO::Close()
 {
     if (m_pStream && m_pStream->fp) {
@@ -60,6 +76,8 @@ int OFileIO::Skip(int64_t offset) { return Fseek(offset, SEEK_CUR); }
 
 int64_t OFileIO::Size() const
 {
+    if (GetFp() && m_pStream->memorySize >= 0)
+        return m_pStream->memorySize;
     struct stat st{};
     if (!GetFp() || fstat(fileno(GetFp()), &st) != 0)
         return -1;

@@ -21,6 +21,11 @@ public:
     // Opens "wb" for IO_WRITE and "rb" otherwise. An existing empty file
     // cannot be opened for reading. Returns the stream, nullptr on failure.
     FILE* Open(const std::string& path, IO_DIRECTION direction);
+    // Opens bytes held in memory for reading, as a file of that content
+    // (tests and fuzzing read formats this way without touching the disk).
+    // The bytes must outlive the stream. Empty bytes cannot be opened, as an
+    // empty file cannot.
+    FILE* OpenMemory(const void* bytes, size_t size);
     void Close();
 
     int IsOpen() const { return GetFp() != nullptr; }
@@ -47,6 +52,7 @@ public:
 private:
     struct Stream {
         FILE* fp = nullptr;
+        int64_t memorySize = -1; // a stream over memory has no descriptor to ask
         ~Stream();
     };
     std::shared_ptr<Stream> m_pStream;

@@ -130,3 +130,18 @@ void CFilePaths::SetInstrumentId(const std::string& id)
     std::lock_guard guard(g_idLock);
     g_instrumentId = id;
 }
+
+bool CFilePaths::IsSinglePathComponent(const std::string& name, std::string& why)
+{
+    if (name.empty())
+        why = "it is empty";
+    else if (name.find('/') != std::string::npos)
+        why = "\"" + name + "\" contains \"/\"; it must name no folder";
+    else if (name == "." || name == "..")
+        why = "\"" + name + "\" would name a folder above or at this one";
+    else if (name.find('\0') != std::string::npos)
+        why = "it contains a NUL character";
+    else
+        return true;
+    return false;
+}

@@ -36,4 +36,9 @@ public:
 
     static std::string GetInstrumentId();
     static void SetInstrumentId(const std::string& id);
+
+    // True when name stays inside the folder it is put in (an instrument name,
+    // a file-name prefix): one non-empty path component, without "/", and not
+    // "." or "..". Otherwise false with the reason in why.
+    static bool IsSinglePathComponent(const std::string& name, std::string& why);
 };

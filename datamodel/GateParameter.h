@@ -7,14 +7,16 @@
 #include <cstdint>
 #include <string>
 
-enum GateMode {
+// Fixed underlying types: a file or a board may hold any 16-bit code in these
+// fields, and each must be a valid value of its enumeration.
+enum GateMode : int32_t {
     GM_S, GM_P, GM_C, GM_N, GM_As, GM_B, GM_Bi, GM_Cr, GM_Cu, GM_Eu, GM_Fe, GM_Ga,
     GM_Ge, GM_Mn, GM_Ni, GM_Rh, GM_Ru, GM_Se, GM_Si, GM_Sn, GM_Te, GM_W, GM_UD
 };
 
-enum GateOperator { GO_NONE, GO_PLUS, GO_MINUS, GO_MULTIPLY, GO_DIVIDE };
+enum GateOperator : int32_t { GO_NONE, GO_PLUS, GO_MINUS, GO_MULTIPLY, GO_DIVIDE };
 
-enum SQRT { SQRT_OFF, SQRT_ON };
+enum SQRT : int32_t { SQRT_OFF, SQRT_ON };
 
 class CGateParameter {
 public:

@@ -1,6 +1,7 @@
 #include "GenIniFileReader.h"
 
 #include "Archive.h"
+#include "FileUtil.h"
 #include "MessageService.h"
 
 #include <algorithm>
@@ -134,30 +135,25 @@ int CGenIniFileReader::Load(const std::string& path)
     {
         std::lock_guard guard(m_lock);
         m_bOpen = false;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        if (fd < 0) {
-            m_strMessage = "cannot open \"" + path +
-                           "\": " + std::error_code(errno, std::generic_category()).message();
+        // A FIFO or a device in the settings' place is refused, never waited on.
+        CFileDescriptor fd = CFileUtil::OpenForReading(path, m_strMessage);
+        if (!fd.IsOpen())
             return -1;
-        }
+        struct stat st {};
         // Another writer holding an exclusive lock means the file is being replaced.
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        if (::fstat(fd.Get(), &st) != 0 || ::flock(fd.Get(), LOCK_SH | LOCK_NB) != 0) {
             m_strMessage = "cannot open \"" + path + "\": not a readable, unlocked file";
-            ::close(fd);
             return -1;
         }
         if (static_cast<uint64_t>(st.st_size) > MAX_TEXT_BYTES) {
             m_strMessage = "\"" + path + "\" is " + std::to_string(st.st_size) +
                            " bytes, too large for a settings file";
-            ::close(fd);
             return -1;
         }
         m_bOpen = true;
         m_nFileSize = st.st_size;
-        CFileSource source(fd);
+        CFileSource source(fd.Get());
         result = Parse(source, warnings);
-        ::close(fd);
         m_bOpen = false;
     }
     // Shown outside the lock: a message sink may well look at settings itself.

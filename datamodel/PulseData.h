@@ -22,6 +22,9 @@ public:
 
     CPulseData() = default;
     CPulseData(const CPulseData& other) { CopyFrom(other); }
+    // Moving keeps every field, the reserved ones too, so a pulse read from a
+    // file keeps them when a container relocates it.
+    CPulseData(CPulseData&& other) noexcept = default;
     CPulseData& operator=(const CPulseData& other) { return CopyFrom(other); }
     virtual ~CPulseData() = default;
 

@@ -1,6 +1,7 @@
 #include "BaseDVFileINT.h"
 
 #include "ByteOrder.h"
+#include "FileUtil.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,48 +23,23 @@ bool SameIgnoringCase(const std::string& a, const std::string& b)
                       [&](unsigned char x, unsigned char y) { return lower(x) == lower(y); });
 }
 
-// Whole buffers or nothing: a signal or a short transfer is not a failure.
 bool WriteAll(int fd, const uint8_t* data, size_t size)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    int error = 0;
+    return CFileUtil::WriteAll(fd, data, size, error) == size;
 }
 
 bool ReadAll(int fd, uint8_t* data, size_t size)
 {
-    while (size > 0) {
-        const ssize_t n = ::read(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    int error = 0;
+    return CFileUtil::ReadFull(fd, data, size, error) == size;
 }
 
 // As many bytes as the file still holds, up to size.
 size_t ReadSome(int fd, uint8_t* data, size_t size)
 {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return done;
+    int error = 0;
+    return CFileUtil::ReadFull(fd, data, size, error);
 }
 
 // Records per transfer of the batch operations: 24 KiB blocks keep the
@@ -130,8 +106,8 @@ int CBaseDVFileINT::OpenAt(const std::string& path)
     CloseFile();
     if (path.empty())
         return 0;
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    m_bOpen = m_fd >= 0 ? 1 : 0;
+    m_fd.Reset(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    m_bOpen = m_fd.IsOpen() ? 1 : 0;
     return m_bOpen;
 }
 
@@ -145,9 +121,7 @@ int CBaseDVFileINT::CloseAt(const std::string& path)
 
 void CBaseDVFileINT::CloseFile()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    m_fd.Reset();
     m_bOpen = 0;
 }
 
@@ -159,7 +133,7 @@ int CBaseDVFileINT::WritePulse(int32_t time, const std::array<float, kGateResult
     le::Put32(record, static_cast<uint32_t>(time));
     for (int i = 0; i < kGateResults; ++i)
         le::PutF32(record + 4 + 4 * i, values[static_cast<size_t>(i)]);
-    return WriteAll(m_fd, record, sizeof record) ? 1 : 0;
+    return WriteAll(m_fd.Get(), record, sizeof record) ? 1 : 0;
 }
 
 int CBaseDVFileINT::ReadPulse(int32_t& time, std::array<float, kGateResults>& values)
@@ -167,7 +141,7 @@ int CBaseDVFileINT::ReadPulse(int32_t& time, std::array<float, kGateResults>& va
     if (!m_bOpen)
         return 0;
     uint8_t record[kRecordSize] = {};
-    const bool ok = ReadAll(m_fd, record, sizeof record);
+    const bool ok = ReadAll(m_fd.Get(), record, sizeof record);
     if (!ok)
         std::fill(std::begin(record), std::end(record), 0);
     time = le::GetI32(record);
@@ -183,7 +157,7 @@ int CBaseDVFileINT::WriteTail(uint16_t lowest, uint16_t highest)
     uint8_t tail[kTailSize];
     le::Put16(tail, lowest);
     le::Put16(tail + 2, highest);
-    return WriteAll(m_fd, tail, sizeof tail) ? 1 : 0;
+    return WriteAll(m_fd.Get(), tail, sizeof tail) ? 1 : 0;
 }
 
 int CBaseDVFileINT::ReadTail(uint16_t& lowest, uint16_t& highest)
@@ -191,7 +165,7 @@ int CBaseDVFileINT::ReadTail(uint16_t& lowest, uint16_t& highest)
     if (!m_bOpen)
         return 0;
     uint8_t tail[kTailSize] = {};
-    const bool ok = ReadAll(m_fd, tail, sizeof tail);
+    const bool ok = ReadAll(m_fd.Get(), tail, sizeof tail);
     lowest = ok ? le::Get16(tail) : 0;
     highest = ok ? le::Get16(tail + 2) : 0;
     return ok ? 1 : 0;
@@ -208,7 +182,7 @@ int CBaseDVFileINT::WritePulses(std::span<const Record> records)
         block.resize(n * kRecordSize);
         for (size_t i = 0; i < n; ++i)
             EncodeRecord(block.data() + i * kRecordSize, records[first + i]);
-        if (!WriteAll(m_fd, block.data(), block.size()))
+        if (!WriteAll(m_fd.Get(), block.data(), block.size()))
             return 0;
     }
     return 1;
@@ -223,7 +197,7 @@ int CBaseDVFileINT::ReadPulses(std::span<Record> records)
     for (size_t first = 0; first < records.size(); first += kBatchRecords) {
         const size_t n = std::min(kBatchRecords, records.size() - first);
         block.assign(n * kRecordSize, 0);
-        const size_t got = ReadSome(m_fd, block.data(), block.size());
+        const size_t got = ReadSome(m_fd.Get(), block.data(), block.size());
         const size_t whole = got / kRecordSize;
         for (size_t i = 0; i < n; ++i)
             records[first + i] =
@@ -242,5 +216,5 @@ int CBaseDVFileINT::MoveToPulse(int n)
     if (!m_bOpen || n < 0)
         return 0;
     const off_t offset = static_cast<off_t>(n) * kRecordSize;
-    return ::lseek(m_fd, offset, SEEK_SET) == offset ? 1 : 0;
+    return ::lseek(m_fd.Get(), offset, SEEK_SET) == offset ? 1 : 0;
 }

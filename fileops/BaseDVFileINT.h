@@ -11,6 +11,8 @@
 //
 // Every operation gives 0 without touching the disk while the file is closed.
 
+#include "FileDescriptor.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -74,6 +76,6 @@ public:
 private:
     void CloseFile();
 
-    int m_fd = -1;
+    CFileDescriptor m_fd;
     int m_bOpen = 0;
 };

@@ -1,6 +1,7 @@
 #include "DataFile.h"
 
 #include "ByteOrder.h"
+#include "FileUtil.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,42 +14,13 @@
 
 namespace {
 
-std::string SystemError(int error) { return std::strerror(error); }
+std::string SystemError(int error) { return CFileUtil::ErrnoText(error); }
 
-// Writes all of bytes at the current offset; returns the bytes written.
-size_t WriteAll(int fd, const uint8_t* bytes, size_t size, int& error)
-{
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t w = ::write(fd, bytes + done, size - done);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0) {
-            error = w < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += static_cast<size_t>(w);
-    }
-    return done;
-}
-
-bool WriteCountAt(int fd, int64_t position, int32_t count)
+bool WriteCountAt(int fd, int64_t position, int32_t count, int& error)
 {
     uint8_t bytes[4];
     le::Put32(bytes, static_cast<uint32_t>(count));
-    return ::pwrite(fd, bytes, 4, static_cast<off_t>(position)) == 4;
-}
-
-void SyncFolderOf(const std::string& path)
-{
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    return CFileUtil::WriteAllAt(fd, bytes, sizeof bytes, position, error) == sizeof bytes;
 }
 
 } // namespace
@@ -126,8 +98,8 @@ int CDataFileWriter::Create(const std::string& path, const CDataFileHeader& head
         return 0;
     }
     // Plain write mode, never append: the count is rewritten in place.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    CFileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd.IsOpen()) {
         message = "cannot create " + path + ": " + SystemError(errno);
         return 0;
     }
@@ -136,18 +108,18 @@ int CDataFileWriter::Create(const std::string& path, const CDataFileHeader& head
     const size_t countPosition = bytes.size();
     bytes.resize(countPosition + 4, 0);
     int error = 0;
-    if (WriteAll(fd, bytes.data(), bytes.size(), error) != bytes.size()) {
+    if (CFileUtil::WriteAll(fd.Get(), bytes.data(), bytes.size(), error) != bytes.size()) {
         message = "cannot write the header of " + path + ": " + SystemError(error);
-        ::close(fd);
+        fd.Reset();
         ::unlink(path.c_str());
         return 0;
     }
     // A file that vanishes with its folder entry after a power cut is lost
     // however well its data was flushed.
-    ::fdatasync(fd);
-    SyncFolderOf(path);
+    ::fdatasync(fd.Get());
+    CFileUtil::SyncFolderOf(path, error);
 
-    m_fd = fd;
+    m_fd = std::move(fd);
     m_strPath = path;
     m_nCountPosition = static_cast<int64_t>(countPosition);
     m_nEnd = static_cast<int64_t>(bytes.size());
@@ -182,11 +154,11 @@ int CDataFileWriter::Append(const CPulseData& pulse, std::string& message)
     record.reserve(pulse.GetCurrentSize());
     pulse.AppendRecord(record);
     int error = 0;
-    const size_t written = WriteAll(m_fd, record.data(), record.size(), error);
+    const size_t written = CFileUtil::WriteAll(m_fd.Get(), record.data(), record.size(), error);
     if (written != record.size()) {
         // Leave no torn record behind: the file ends after the last whole one.
-        if (written > 0 && ::ftruncate(m_fd, static_cast<off_t>(m_nEnd)) == 0)
-            ::lseek(m_fd, static_cast<off_t>(m_nEnd), SEEK_SET);
+        if (written > 0 && ::ftruncate(m_fd.Get(), static_cast<off_t>(m_nEnd)) == 0)
+            ::lseek(m_fd.Get(), static_cast<off_t>(m_nEnd), SEEK_SET);
         return Finish(message, "cannot write to " + m_strPath + ": " + SystemError(error));
     }
     m_nEnd += static_cast<int64_t>(record.size());
@@ -208,15 +180,15 @@ int CDataFileWriter::Finish(std::string& message, const std::string& failure)
     StopCheckpoints();
     std::string error = failure;
     // The final count, then one more flush so that it is durable as well.
-    if (::fdatasync(m_fd) != 0 && error.empty())
+    int code = 0;
+    if (::fdatasync(m_fd.Get()) != 0 && error.empty())
         error = "cannot flush " + m_strPath + ": " + SystemError(errno);
-    if (!WriteCountAt(m_fd, m_nCountPosition, m_nAppended) && error.empty())
-        error = "cannot write the pulse count of " + m_strPath + ": " + SystemError(errno);
-    if (::fdatasync(m_fd) != 0 && error.empty())
+    if (!WriteCountAt(m_fd.Get(), m_nCountPosition, m_nAppended, code) && error.empty())
+        error = "cannot write the pulse count of " + m_strPath + ": " + SystemError(code);
+    if (::fdatasync(m_fd.Get()) != 0 && error.empty())
         error = "cannot flush " + m_strPath + ": " + SystemError(errno);
-    if (::close(m_fd) != 0 && error.empty())
-        error = "cannot close " + m_strPath + ": " + SystemError(errno);
-    m_fd = -1;
+    if ((code = m_fd.Close()) != 0 && error.empty())
+        error = "cannot close " + m_strPath + ": " + SystemError(code);
     if (error.empty())
         return 1;
     message = "Recording stopped: " + error + ". The file keeps the " +
@@ -241,12 +213,13 @@ bool CDataFileWriter::Checkpoint(std::string& error)
     // Every record counted here was written before the flush began, so the
     // flush covers it: the count can never run ahead of the data.
     const int32_t count = m_nAppended.load();
-    if (::fdatasync(m_fd) != 0) {
+    if (::fdatasync(m_fd.Get()) != 0) {
         error = "cannot flush " + m_strPath + ": " + SystemError(errno);
         return false;
     }
-    if (!WriteCountAt(m_fd, m_nCountPosition, count)) {
-        error = "cannot write the pulse count of " + m_strPath + ": " + SystemError(errno);
+    int code = 0;
+    if (!WriteCountAt(m_fd.Get(), m_nCountPosition, count, code)) {
+        error = "cannot write the pulse count of " + m_strPath + ": " + SystemError(code);
         return false;
     }
     ++m_nCheckpoints;
@@ -282,102 +255,179 @@ std::string CSalvageReport::Text() const
                std::to_string(foundCount) + " complete ones (a recording that did not finish); all " +
                std::to_string(foundCount) + " were recovered.";
     else if (CountWasHigh())
-        text = "The header counted " + std::to_string(storedCount) + " pulses but the file holds only " +
-               std::to_string(foundCount) + "; the count was cut to what is there.";
-    if (tornBytes > 0)
-        text += std::string(text.empty() ? "" : " ") + "The last " + std::to_string(tornBytes) +
-                " bytes hold no complete pulse and were left out.";
+        text = "The header counted " + std::to_string(storedCount) +
+               " pulses but only the first " + std::to_string(foundCount) + " could be read.";
+    if (tornBytes > 0) {
+        text += text.empty() ? "" : " ";
+        if (stopReason.empty())
+            text += "The last " + std::to_string(tornBytes) +
+                    " bytes hold no complete pulse and were left out.";
+        else
+            text += "The last " + std::to_string(tornBytes) + " bytes (from byte " +
+                    std::to_string(leftOutFrom) + ") were left out: " + stopReason + ".";
+    }
     return text;
 }
+
+namespace {
+
+// Reads a file front to back through one buffer that holds the current record
+// and what follows it. The buffer stays small enough to sit in the processor's
+// cache, so decoding a record reads what the system has just copied in, and a
+// refill moves at most the start of one record.
+class CBlockReader {
+public:
+    static constexpr size_t kBlockSize = 128 * 1024;
+
+    explicit CBlockReader(int fd) : m_fd(fd), m_buffer(kBlockSize) {}
+
+    // Makes n bytes available at Data(); false when the file ends (or cannot
+    // be read) first, with whatever there is still available.
+    bool Ensure(size_t n)
+    {
+        if (m_have - m_pos >= n)
+            return true;
+        if (m_atEnd)
+            return false;
+        if (m_pos > 0) {
+            std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_have - m_pos);
+            m_have -= m_pos;
+            m_pos = 0;
+        }
+        if (n > m_buffer.size())
+            m_buffer.resize(std::max(n, 2 * m_buffer.size()));
+        while (m_have < n && !m_atEnd) {
+            const ssize_t r = ::read(m_fd, m_buffer.data() + m_have, m_buffer.size() - m_have);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                m_error = errno;
+            if (r <= 0) {
+                m_atEnd = true;
+                break;
+            }
+            m_have += static_cast<size_t>(r);
+        }
+        return m_have - m_pos >= n;
+    }
+    const uint8_t* Data() const { return m_buffer.data() + m_pos; }
+    size_t Available() const { return m_have - m_pos; }
+    void Consume(size_t n)
+    {
+        m_pos += n;
+        m_offset += static_cast<int64_t>(n);
+    }
+    // File offset of Data().
+    int64_t Offset() const { return m_offset; }
+    int Error() const { return m_error; }
+
+private:
+    int m_fd;
+    std::vector<uint8_t> m_buffer;
+    size_t m_have = 0;
+    size_t m_pos = 0;
+    int64_t m_offset = 0;
+    bool m_atEnd = false;
+    int m_error = 0;
+};
+
+bool AllZero(const uint8_t* bytes, size_t size)
+{
+    return std::all_of(bytes, bytes + size, [](uint8_t b) { return b == 0; });
+}
+
+std::string RecordName(int32_t k) { return "record " + std::to_string(k + 1); }
+
+} // namespace
 
 int CDataFileReader::Read(const std::string& path, CDataFileHeader& header,
                           const std::function<bool(const CPulseData&)>& onPulse,
                           CSalvageReport& report, std::string& message)
 {
     report = {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        message = "cannot open " + path + ": " + SystemError(errno);
+    std::string error;
+    CFileDescriptor fd = CFileUtil::OpenForReading(path, error);
+    if (!fd.IsOpen()) {
+        message = error;
         return 0;
     }
-    struct stat st{};
-    ::fstat(fd, &st);
+    struct stat st {};
+    ::fstat(fd.Get(), &st);
     report.fileSize = st.st_size;
 
-    // The largest header (10000 events) and the largest record fit in 1 MiB;
-    // a smaller file needs no more than its own size.
-    constexpr size_t kBufferSize = 1u << 20;
-    const auto fileSize = static_cast<size_t>(st.st_size > 0 ? st.st_size : 0);
-    std::vector<uint8_t> buffer(std::clamp<size_t>(fileSize, 4096, kBufferSize));
-    size_t have = 0;
-    bool atEnd = false;
-    const auto fill = [&](size_t from) {
-        if (from > 0) {
-            std::memmove(buffer.data(), buffer.data() + from, have - from);
-            have -= from;
-        }
-        while (have < buffer.size() && !atEnd) {
-            const ssize_t r = ::read(fd, buffer.data() + have, buffer.size() - have);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0) {
-                atEnd = true;
-                break;
-            }
-            have += static_cast<size_t>(r);
-        }
-    };
-    fill(0);
-
-    size_t pos = 0;
-    if (!CDataFileHeader::Parse({buffer.data(), have}, header, pos, message) || have - pos < 4) {
+    // The prefix and the event count tell how long the header is.
+    CBlockReader in(fd.Get());
+    constexpr size_t kEventCountAt = CDataFileHeader::kPrefixSize + ConfigBlocks::kFixedSize - 4;
+    if (in.Ensure(kEventCountAt + 4)) {
+        const int32_t events = le::GetI32(in.Data() + kEventCountAt);
+        if (events > 0 && events <= ConfigBlocks::kMaxEvents)
+            in.Ensure(kEventCountAt + 4 + ConfigBlocks::kEventBlockSize * static_cast<size_t>(events) + 4);
+    }
+    size_t used = 0;
+    if (!CDataFileHeader::Parse({in.Data(), in.Available()}, header, used, message) ||
+        in.Available() - used < 4) {
         if (message.empty())
             message = "the file ends before its pulse count";
         message = path + ": " + message;
-        ::close(fd);
         return 0;
     }
-    report.storedCount = le::GetI32(&buffer[pos]);
-    pos += 4;
+    report.storedCount = le::GetI32(in.Data() + used);
+    in.Consume(used + 4);
 
+    // Records up to the stored count were counted by the writer after they
+    // reached the disk; records past it are salvage and must look like the
+    // continuation of the recording, or they are not believed.
     CPulseData pulse;
+    int32_t recordingSamples = -1;
+    int32_t previousIndex = 0;
     bool keepGoing = true;
-    while (keepGoing) {
-        if (have - pos < CPulseData::kRecordFixedSize || (!atEnd && have - pos < 64 * 1024)) {
-            if (!atEnd) {
-                fill(pos);
-                pos = 0;
-                continue;
-            }
-            if (have - pos < CPulseData::kRecordFixedSize)
-                break;
-        }
-        const int32_t samples = le::GetI32(&buffer[pos + 36]);
-        if (samples < 0 || samples > kMaxSamples)
+    for (int32_t k = 0; keepGoing; ++k) {
+        if (!in.Ensure(CPulseData::kRecordFixedSize))
             break;
-        const size_t size = CPulseData::kRecordFixedSize + 4 * static_cast<size_t>(samples);
-        if (have - pos < size) {
-            if (atEnd)
+        const int32_t samples = le::GetI32(in.Data() + 36);
+        const bool sizeOk = k == 0 ? samples >= 0 && samples <= kMaxSamples
+                                   : samples == recordingSamples;
+        if (samples == 0 || !sizeOk) {
+            if (AllZero(in.Data(), CPulseData::kRecordFixedSize)) {
+                report.stopReason = RecordName(k) + " is all zeros (space the system had not "
+                                                    "filled yet, as a power cut leaves it)";
                 break;
-            fill(pos);
-            pos = 0;
-            continue;
+            }
+            if (!sizeOk) {
+                report.stopReason =
+                    RecordName(k) + " gives " + std::to_string(samples) + " samples" +
+                    (k == 0 ? std::string(", more than a pulse can hold")
+                            : ", the recording's pulses have " + std::to_string(recordingSamples));
+                break;
+            }
         }
-        size_t used = 0;
-        pulse.ParseRecord({buffer.data() + pos, size}, used);
-        pos += size;
+        const size_t size = CPulseData::kRecordFixedSize + 4 * static_cast<size_t>(samples);
+        if (!in.Ensure(size))
+            break;
+        const int32_t index = le::GetI32(in.Data() + 8);
+        if (k > 0 && k >= report.storedCount && index <= previousIndex) {
+            report.stopReason = RecordName(k) + " gives pulse index " + std::to_string(index) +
+                                ", which does not follow " + std::to_string(previousIndex);
+            break;
+        }
+        pulse.ParseRecord({in.Data(), size}, used);
+        recordingSamples = samples;
+        previousIndex = index;
+        in.Consume(size);
         ++report.foundCount;
         keepGoing = !onPulse || onPulse(pulse);
     }
     if (keepGoing) {
-        // What is left can only be the start of a record that never finished.
-        while (!atEnd)
-            fill(pos), pos = 0;
-        report.tornBytes = static_cast<int64_t>(have - pos);
+        if (in.Error() != 0 && report.stopReason.empty())
+            report.stopReason = "the file cannot be read past this point (" +
+                                CFileUtil::ErrnoText(in.Error()) + ")";
+        report.leftOutFrom = in.Offset();
+        report.tornBytes = std::max<int64_t>(0, report.fileSize - in.Offset());
     }
-    ::close(fd);
     if (report.foundCount == 0) {
         message = path + ": the recording holds no pulses";
+        if (!report.stopReason.empty())
+            message += " (" + report.stopReason + ")";
         return 0;
     }
     return 1;
@@ -399,6 +449,8 @@ int CDataFileReader::ReadAll(const std::string& path, CDataFileHeader& header,
         report, message);
 }
 
+std::string CDataFileReader::BackupPath(const std::string& path) { return path + ".bak"; }
+
 int CDataFileReader::Repair(const std::string& path, const std::string& copyPath,
                             CSalvageReport& report, std::string& message)
 {
@@ -407,25 +459,36 @@ int CDataFileReader::Repair(const std::string& path, const std::string& copyPath
         return 0;
     std::string target = path;
     if (!copyPath.empty()) {
-        std::error_code ec;
-        std::filesystem::copy_file(path, copyPath, std::filesystem::copy_options::overwrite_existing, ec);
-        if (ec) {
-            message = "cannot copy " + path + " to " + copyPath + ": " + ec.message();
+        if (!CFileUtil::CopyFileDurably(path, copyPath, message, true))
+            return 0;
+        target = copyPath;
+    } else if (report.foundCount == report.storedCount) {
+        return 1; // nothing to mend
+    } else if (report.CountWasHigh()) {
+        // A lower count hides records: the untouched original stays beside it.
+        const std::string backup = BackupPath(path);
+        struct stat st {};
+        if (::lstat(backup.c_str(), &st) == 0) {
+            message = "the pulse count of " + path + " would go down from " +
+                      std::to_string(report.storedCount) + " to " +
+                      std::to_string(report.foundCount) + ", and the original would be kept as " +
+                      backup + ", but that file exists already; move it away first";
             return 0;
         }
-        target = copyPath;
+        if (!CFileUtil::CopyFileDurably(path, backup, message))
+            return 0;
+        report.originalKeptAs = backup;
     }
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
+    CFileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
         message = "cannot open " + target + " for writing: " + SystemError(errno);
         return 0;
     }
-    const bool ok = WriteCountAt(fd, static_cast<int64_t>(header.CountPosition()), report.foundCount) &&
-                    ::fsync(fd) == 0;
-    const int saved = errno;
-    ::close(fd);
-    if (!ok) {
-        message = "cannot write the pulse count of " + target + ": " + SystemError(saved);
+    int code = 0;
+    if (!WriteCountAt(fd.Get(), static_cast<int64_t>(header.CountPosition()), report.foundCount,
+                      code) ||
+        (::fsync(fd.Get()) != 0 && (code = errno) != 0) || (code = fd.Close()) != 0) {
+        message = "cannot write the pulse count of " + target + ": " + SystemError(code);
         return 0;
     }
     return 1;

@@ -27,6 +27,7 @@
 // every complete one, drops a torn last one and says what it salvaged.
 
 #include "ConfigBlocks.h"
+#include "FileDescriptor.h"
 #include "PulseData.h"
 
 #include <atomic>
@@ -83,7 +84,7 @@ public:
     // Writes the final count, flushes and closes. 1, or 0 with the reason.
     int Close(std::string& message);
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd.IsOpen(); }
     const std::string& GetPath() const { return m_strPath; }
     int32_t GetPulseCount() const { return m_nAppended.load(); }
     int64_t GetCountPosition() const { return m_nCountPosition; }
@@ -102,7 +103,7 @@ private:
     int Finish(std::string& message, const std::string& failure);
     void StopCheckpoints();
 
-    int m_fd = -1;
+    CFileDescriptor m_fd;
     std::string m_strPath;
     int64_t m_nCountPosition = 0;
     int64_t m_nEnd = 0;
@@ -122,34 +123,54 @@ private:
 
 // What the reader found against what the header said.
 struct CSalvageReport {
-    int32_t storedCount = 0;  // the count in the header
-    int32_t foundCount = 0;   // complete records in the file
-    int64_t tornBytes = 0;    // bytes after the last complete record
+    int32_t storedCount = 0; // the count in the header
+    int32_t foundCount = 0;  // records read and believed
+    int64_t tornBytes = 0;   // bytes after the last record read (none of them a pulse)
+    int64_t leftOutFrom = 0; // where those bytes begin
     int64_t fileSize = 0;
+    // Why the records after the last one read were not believed ("record 12
+    // is all zeros ..."); empty when the file simply ended, inside a record
+    // or not.
+    std::string stopReason;
+    // Repair: where the original was kept before its count was lowered.
+    std::string originalKeptAs;
 
     bool CountWasLow() const { return storedCount < foundCount; }
     bool CountWasHigh() const { return storedCount > foundCount; }
     bool Clean() const { return storedCount == foundCount && tornBytes == 0; }
-    // One sentence for the user; empty when the file was clean.
+    // One or two sentences for the user; empty when the file was clean.
     std::string Text() const;
 };
 
+// Reading never trusts the count alone. The records up to the stored count
+// were counted by the writer after they had reached the disk; each must be
+// whole and hold as many samples as the recording's first pulse. Records past
+// the stored count (a recording that did not finish) are salvaged only while
+// they look like its continuation: not all zeros, the same number of samples,
+// a pulse index above the one before. The first record that fails ends the
+// walk, so salvage never turns a zero-filled tail or garbage into pulses.
 class CDataFileReader {
 public:
     // Records with more samples than this are not believed (the board sends 250).
     static constexpr int32_t kMaxSamples = 65536;
 
-    // Reads the header and then every complete record in order, handing each
+    // Reads the header and then every record believed, in order, handing each
     // to onPulse (return false to stop early). Memory never depends on the
-    // stored count. 1 when the file held at least one pulse; 0 with the
-    // reason in message otherwise (an empty recording included).
+    // stored count. Only regular files are opened. 1 when the file held at
+    // least one pulse; 0 with the reason in message otherwise (an empty
+    // recording included).
     static int Read(const std::string& path, CDataFileHeader& header,
                     const std::function<bool(const CPulseData&)>& onPulse, CSalvageReport& report,
                     std::string& message);
     static int ReadAll(const std::string& path, CDataFileHeader& header,
                        std::vector<CPulseData>& pulses, CSalvageReport& report, std::string& message);
-    // Rewrites the count of path to the records it holds, in place or into
-    // copyPath (when not empty). 1 when written, 0 with the reason.
+    // Rewrites the count of path to the records the reader believes, into
+    // copyPath (when not empty; the original stays as it is) or in place. In
+    // place, a count that goes down first keeps the original beside the file
+    // as BackupPath(path), and refuses when that name is taken. 1 when written
+    // (or nothing needed writing), 0 with the reason.
     static int Repair(const std::string& path, const std::string& copyPath, CSalvageReport& report,
                       std::string& message);
+    // FILE.bak
+    static std::string BackupPath(const std::string& path);
 };

@@ -147,17 +147,25 @@ int CDataRecorder::Start(std::string& message)
     if (!m_writer.Create(m_strFullPath, m_header, message))
         return 0;
     m_lastPulse = CPulseData();
+    m_sequence.Reset();
     m_bRecording = true;
     return 1;
 }
 
-int CDataRecorder::Append(const CPulseData& pulse, std::string& message)
+int CDataRecorder::Append(const CPulseData& pulse, std::string& message, bool* written)
 {
+    if (written)
+        *written = false;
     m_lastPulse.CopyFrom(pulse);
     if (!m_bRecording)
         return 0;
-    if (m_writer.Append(pulse, message))
+    if (!m_sequence.Accept(pulse.GetPulseIndex()))
         return 1;
+    if (m_writer.Append(pulse, message)) {
+        if (written)
+            *written = true;
+        return 1;
+    }
     StopAfterFailure();
     return 0;
 }

@@ -4,6 +4,7 @@
 // recording at a time through the crash-safe data-file writer.
 
 #include "DataFile.h"
+#include "PulseSequence.h"
 
 #include <string>
 
@@ -55,9 +56,12 @@ public:
 
     // Opens the full path and writes the header. 1, or 0 with the reason.
     int Start(std::string& message);
-    // Writes a pulse while recording. 0 with the reason when the write failed:
-    // the recording has then been stopped cleanly.
-    int Append(const CPulseData& pulse, std::string& message);
+    // Writes a pulse while recording. A pulse whose index equals the last
+    // one's is the same pulse fetched again: it is counted (GetSequence) and
+    // not written, and written (when given) says which it was. 0 with the
+    // reason when the write failed: the recording has then been stopped
+    // cleanly.
+    int Append(const CPulseData& pulse, std::string& message, bool* written = nullptr);
     // Writes the count, closes, and moves the index to the next free name.
     // 1, or 0 with the reason when the final writes failed.
     int Stop(std::string& message);
@@ -65,6 +69,8 @@ public:
     bool IsRecording() const { return m_bRecording; }
     int GetPulseCount() const { return m_writer.GetPulseCount(); }
     const CPulseData& GetLastPulse() const { return m_lastPulse; }
+    // The pulse indexes of this recording: repeats refused, indexes skipped.
+    const CPulseSequence& GetSequence() const { return m_sequence; }
     double GetFileSizeMegabytes() const { return m_writer.GetSizeMegabytes(); }
     const CDataFileHeader& GetHeader() const { return m_header; }
     // Checkpoint period of the writer (tests shorten it).
@@ -86,5 +92,6 @@ private:
     CDataFileHeader m_header;
     CDataFileWriter m_writer;
     CPulseData m_lastPulse;
+    CPulseSequence m_sequence;
     bool m_bRecording = false;
 };

@@ -83,6 +83,8 @@ void CPlotDlg::DrawPulse(const CPulseData& pulse, int nTrace)
     if (nTrace < kLiveTrace || nTrace >= kTraceCount)
         return;
     if (nTrace == kLiveTrace) {
+        if (m_history.IsRepeat(pulse))
+            return; // the same pulse fetched again: already drawn and kept
         const int viewChanged = m_history.Add(pulse);
         if (m_bPaused) {
             if (viewChanged)

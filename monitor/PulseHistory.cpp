@@ -9,8 +9,15 @@ CPulseHistory::CPulseHistory(size_t capacity) : m_nCapacity(std::max<size_t>(cap
     m_ring.reserve(m_nCapacity);
 }
 
+bool CPulseHistory::IsRepeat(const CPulseData& pulse) const
+{
+    return m_nCount > 0 && GetBack(0)->GetPulseIndex() == pulse.GetPulseIndex();
+}
+
 int CPulseHistory::Add(const CPulseData& pulse)
 {
+    if (IsRepeat(pulse))
+        return 0;
     const bool hadNone = m_nCount == 0;
     const size_t slot = static_cast<size_t>(m_nAdded % m_nCapacity);
     if (slot < m_ring.size())

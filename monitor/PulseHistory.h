@@ -21,8 +21,11 @@ public:
     explicit CPulseHistory(size_t capacity = kDefaultCapacity);
 
     // Keeps a copy. Returns 1 when a frozen view changed: its pulse was
-    // dropped, or it had nothing to show until now; else 0.
+    // dropped, or it had nothing to show until now; else 0. A pulse with the
+    // newest one's index is the same pulse fetched again: it is not kept.
     int Add(const CPulseData& pulse);
+    // True when pulse has the index of the newest pulse kept.
+    bool IsRepeat(const CPulseData& pulse) const;
     void Clear();
 
     size_t GetCount() const { return m_nCount; }

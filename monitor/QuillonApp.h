@@ -7,6 +7,8 @@
 
 class CQuillonApp {
 public:
+    // Exit status for a command line the Monitor cannot start with.
+    static constexpr int kUsageExit = 2;
     static constexpr const char* kMissingResources =
         "The Application could not be started.\nReason(s):\nUnable to find the resource library.";
 

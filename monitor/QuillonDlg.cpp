@@ -232,7 +232,13 @@ void CQuillonDlg::OnPulseData()
 {
     if (!m_bInitialised)
         return;
-    CCoreInterface::GetPulseData(m_livePulse);
+    // The board answers the pulse command with its latest pulse, new or not:
+    // a pulse seen already is not drawn, kept or recorded a second time.
+    CPulseData pulse;
+    CCoreInterface::GetPulseData(pulse);
+    if (!m_pulseSequence.Accept(pulse.GetPulseIndex()))
+        return;
+    m_livePulse.CopyFrom(pulse);
     m_pPlot->DrawPulse(m_livePulse, 0);
     m_dFrequency[0] = monitor::CorrectedFrequency(CQuillonIniConfig::FrequencyCorrectionfactor(),
                                                   m_livePulse.GetFrequencyPulse());

@@ -9,6 +9,7 @@
 #include "MonitorPanels.h"
 #include "PageEx.h"
 #include "PulseData.h"
+#include "PulseSequence.h"
 
 #include <QEvent>
 #include <atomic>
@@ -64,6 +65,8 @@ public:
     CDialogCurrentData* CurrentData() const { return m_pCurrentData; }
     CTarvolinMonitorAboutDialog* About() const { return m_pAbout; }
     const CPulseData& LivePulse() const { return m_livePulse; }
+    // The pulse indexes taken in: repeats refused, restarts, indexes skipped.
+    const CPulseSequence& PulseSequence() const { return m_pulseSequence; }
     bool IsRecording() const { return m_recorder.IsRecording(); }
     CDataRecorder& Recorder() { return m_recorder; }
     CQuillonGatesModesDialog* GateDialog() const { return m_pGateDialog; }
@@ -119,6 +122,7 @@ private:
     int m_nStartUpRead = 0;
 
     CPulseData m_livePulse;
+    CPulseSequence m_pulseSequence;
     bool m_bInitialised = false;
     bool m_bLastRunState = false;
     bool m_bMaximised = false;

@@ -82,6 +82,8 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     CBoardSimulator simulator(args.options);
+    if (args.stickyStatus != 0)
+        simulator.SetStickyStatusBits(static_cast<uint16_t>(args.stickyStatus));
     if (!simulator.Start(error)) {
         std::fprintf(stderr, "tarvolin-boardsim: %s\n", error.c_str());
         return 1;

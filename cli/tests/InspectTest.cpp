@@ -3,7 +3,9 @@
 #include "Commands.h"
 #include "DataFile.h"
 #include "SampleConfig.h"
-#include "../../datamodel/tests/TempDir.h"
+#include "TempFolder.h"
+
+using TempDir = testsupport::CTempDir;
 
 #include <gtest/gtest.h>
 

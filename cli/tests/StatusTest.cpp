@@ -1,7 +1,7 @@
 // `tarvolin status` against the board simulator.
 #include "BoardSimulator.h"
 #include "Commands.h"
-#include "../../core/tests/PortFixture.h"
+#include "SimulatedBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ Result RunCli(std::vector<std::string> args)
 
 TEST(StatusCommand, PrintsWhatTheBoardHoldsAndFollowsLivePulses)
 {
-    PortsFolder ports;
+    testsupport::CPortsFolder ports;
     CSimOptions options;
     options.portsDir = ports.Dir();
     options.port = 4;
@@ -55,8 +55,8 @@ TEST(StatusCommand, PrintsWhatTheBoardHoldsAndFollowsLivePulses)
 
 TEST(StatusCommand, SaysWhenNoInstrumentAnswers)
 {
-    PortsFolder ports;
-    FarEnd silentLine;
+    testsupport::CPortsFolder ports;
+    testsupport::CFarEnd silentLine;
     ports.PointAt(6, silentLine.SlavePath());
     Result r = RunCli({"status", "--port", "6"});
     EXPECT_EQ(r.code, 1);

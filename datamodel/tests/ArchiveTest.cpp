@@ -2,6 +2,8 @@
 
 #include "SettingsTestSupport.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -105,7 +107,10 @@ INSTANTIATE_TEST_SUITE_P(ArchiveStringLengths, ArchiveStringLengthTest,
                                            LengthCase{0xFFFD, {0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF}},
                                            LengthCase{0xFFFE,
                                                       {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE,
-                                                       0xFF, 0x00, 0x00}}));
+                                                       0xFF, 0x00, 0x00}}),
+                         [](const auto& info) {
+                             return testsupport::CaseName("Length", static_cast<long long>(info.param.length));
+                         });
 
 struct EightBitCase {
     const char* name;
@@ -231,7 +236,8 @@ INSTANTIATE_TEST_SUITE_P(
     ArchiveCounts, ArchiveCountTest,
     ::testing::Values(CountCase{0, {0x00, 0x00}}, CountCase{0xFFFE, {0xFE, 0xFF}},
                       CountCase{0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}},
-                      CountCase{0x12345678, {0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12}}));
+                      CountCase{0x12345678, {0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12}}),
+    [](const auto& info) { return testsupport::CaseName("Count", info.param.count); });
 
 TEST(ArchiveTest, ClassIndexesBeyond7FFEUseTheBigTag)
 {
@@ -423,7 +429,7 @@ TEST_F(ArchiveFileTest, FailuresSayWhatWentWrong)
     EXPECT_EQ(read, Bytes{9});
 
     EXPECT_EQ(ReadFileBytes(m_dir.Path(), read, error), 0);
-    EXPECT_EQ(error, "\"" + m_dir.Path() + "\" is not a regular file");
+    EXPECT_EQ(error, "\"" + m_dir.Path().string() + "\" is a folder, not a file");
 
     ASSERT_EQ(WriteFileBytes(m_dir.File("big.cfg"), Bytes(11, 0), error), 1);
     EXPECT_EQ(ReadFileBytes(m_dir.File("big.cfg"), read, error, 10), 0);

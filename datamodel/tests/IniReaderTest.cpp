@@ -4,6 +4,8 @@
 
 #include "SettingsTestSupport.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -293,6 +295,7 @@ INSTANTIATE_TEST_SUITE_P(IniNumbers, IniNumberTest,
                                            NumberCase{"-7.5x", -7, -7.5},
                                            NumberCase{"+3e2", 3, 300.0}, NumberCase{"abc", 0, 0.0},
                                            NumberCase{"99999999999", INT_MAX, 99999999999.0},
-                                           NumberCase{"-99999999999", INT_MIN, -99999999999.0}));
+                                           NumberCase{"-99999999999", INT_MIN, -99999999999.0}),
+                         [](const auto& info) { return testsupport::CaseName("Text", info.param.text); });
 
 } // namespace

@@ -94,6 +94,47 @@ TEST(PulseRecord, HasTheDocumentedSizeAndLayout)
     EXPECT_EQ(bytes[43], 0xFF);
 }
 
+// The record of a two-sample pulse, byte by byte from the layout table: a
+// pair of fields swapped in writer and reader alike would change it.
+TEST(PulseRecord, MatchesTheLayoutTableByteForByte)
+{
+    const std::vector<uint8_t> image = {
+        0x01, 0x00, 0x00, 0x00,                         //  0 reserved 1 = 1
+        0x02, 0x00, 0x00, 0x00,                         //  4 reserved 2 = 2
+        0x40, 0xE2, 0x01, 0x00,                         //  8 pulse index = 123456
+        0xFB, 0xFF, 0xFF, 0xFF,                         // 12 pulse time = -5
+        0x03, 0x00, 0x00, 0x00,                         // 16 ch1 offset = 3
+        0x04, 0x00, 0x00, 0x00,                         // 20 ch2 offset = 4
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F, // 24 T-delay = 1.5
+        0x05, 0x00, 0x00, 0x00,                         // 32 dark current = 5
+        0x02, 0x00, 0x00, 0x00,                         // 36 N = 2
+        0x90, 0xEE, 0xFE, 0xFF,                         // 40 sample = -70000
+        0x06, 0x00, 0x00, 0x00,                         // 44 sample = 6
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0x40, // 48 frequency = 2.5
+    };
+    CPulseData pulse;
+    pulse.SetReserved1(1);
+    pulse.SetReserved2(2);
+    pulse.SetPulseIndex(123456);
+    pulse.SetPulseTime(-5);
+    pulse.SetCh1Offset(3);
+    pulse.SetCh2Offset(4);
+    pulse.SetTDelay(1.5);
+    pulse.SetDarkCurrent(5);
+    pulse.AddData(-70000);
+    pulse.AddData(6);
+    pulse.SetFrequencyPulse(2.5);
+    std::vector<uint8_t> written;
+    pulse.AppendRecord(written);
+    EXPECT_EQ(written, image);
+
+    CPulseData read;
+    size_t used = 0;
+    ASSERT_EQ(read.ParseRecord(image, used), 1);
+    EXPECT_EQ(used, image.size());
+    EXPECT_EQ(read, pulse);
+}
+
 TEST(PulseRecord, WriteThenReadReturnsEveryField)
 {
     TempDir dir;
@@ -179,6 +220,25 @@ TEST(FileIO, EmptyFilesOpenForWritingButNotForReading)
     EXPECT_EQ(file.Write("ab", 2), 0);
     EXPECT_EQ(FileBytes(path).size(), 2u);
     EXPECT_EQ(file.Open(dir.File("missing/x.bin"), IO_READ), nullptr);
+}
+
+TEST(FileIO, BytesInMemoryReadAsAFileOfThatContent)
+{
+    std::vector<uint8_t> image;
+    SamplePulse(3).AppendRecord(image);
+    image.push_back(0xAB); // the start of another record
+    OFileIO file;
+    ASSERT_NE(file.OpenMemory(image.data(), image.size()), nullptr);
+    EXPECT_EQ(file.GetDir(), IO_READ);
+    EXPECT_EQ(file.Size(), static_cast<int64_t>(image.size()));
+    CPulseData pulse;
+    ASSERT_EQ(pulse.Io(file), 1);
+    EXPECT_EQ(pulse, SamplePulse(3));
+    EXPECT_EQ(file.Remaining(), 1);
+    EXPECT_EQ(pulse.Io(file), 0) << "a torn record fails";
+    EXPECT_EQ(file.Remaining(), 1) << "and the position stays";
+    EXPECT_EQ(file.OpenMemory(image.data(), 0), nullptr);
+    EXPECT_FALSE(file.IsOpen());
 }
 
 TEST(FileIO, CopiesShareTheStreamAndAreSafeAfterClose)

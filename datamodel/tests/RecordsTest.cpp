@@ -4,6 +4,8 @@
 #include "CommonUtils.h"
 #include "HardwareStatus.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,7 +34,13 @@ INSTANTIATE_TEST_SUITE_P(
                     GetIntCase{{0xFF, 0xFF, 0xFF, 0xFF}, 0, 4, -1},
                     // Beyond four bytes only the last four count.
                     GetIntCase{{9, 0, 0, 1, 2}, 0, 5, 258},
-                    GetIntCase{{}, 0, 1, 0}));
+                    GetIntCase{{}, 0, 1, 0}),
+    [](const auto& info) {
+        const GetIntCase& c = info.param;
+        return testsupport::CaseName("Case" + std::to_string(info.index) + "_Bytes" +
+                                         std::to_string(c.bytes.size()) + "From",
+                                     std::to_string(c.start) + "Count" + std::to_string(c.count));
+    });
 
 TEST(CommonUtils, AddBytesToStreamAppendsTheLowBytesMostSignificantFirst)
 {

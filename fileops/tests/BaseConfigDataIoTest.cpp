@@ -85,7 +85,11 @@ TEST_P(CompactRecordSize, HasTheDocumentedSizeAndReadsBack)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CompactRecordSize,
                          ::testing::Values(SizeCase{0, 0, 124}, SizeCase{5, 2, 287},
-                                           SizeCase{1, 0, 151}, SizeCase{3, 4, 261}));
+                                           SizeCase{1, 0, 151}, SizeCase{3, 4, 261}),
+                         [](const auto& info) {
+                             return "Modes" + std::to_string(info.param.gate_modes) + "Events" +
+                                    std::to_string(info.param.events);
+                         });
 
 TEST_F(CompactRecordTest, ImageHasTheDocumentedLayout)
 {

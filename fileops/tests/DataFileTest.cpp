@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <thread>
 
@@ -236,7 +239,8 @@ TEST_F(SalvageTest, ACountBeyondTheFileIsCutToWhatIsThere)
         ASSERT_EQ(r.ok, 1);
         EXPECT_EQ(r.pulses.size(), 4u);
         EXPECT_TRUE(r.report.CountWasHigh());
-        EXPECT_NE(r.report.Text().find("cut to what is there"), std::string::npos);
+        EXPECT_NE(r.report.Text().find("only the first 4 could be read"), std::string::npos)
+            << r.report.Text();
     }
 }
 
@@ -244,7 +248,7 @@ TEST_F(SalvageTest, AnImplausibleSampleCountEndsTheWalk)
 {
     // The third record's sample count is damaged: the two before it survive.
     const size_t third = countAt + 4 + 2 * 1048;
-    for (int32_t samples : {-1, 0x7FFFFFFF, 70000}) {
+    for (int32_t samples : {-1, 0x7FFFFFFF, 70000, 249}) {
         std::vector<uint8_t> damaged = bytes;
         le::Put32(&damaged[third + 36], static_cast<uint32_t>(samples));
         WriteBytes(path, damaged);
@@ -252,8 +256,79 @@ TEST_F(SalvageTest, AnImplausibleSampleCountEndsTheWalk)
         ASSERT_EQ(r.ok, 1);
         EXPECT_EQ(r.pulses.size(), 2u) << samples;
         EXPECT_EQ(r.report.tornBytes, 2 * 1048);
+        EXPECT_EQ(r.report.leftOutFrom, static_cast<int64_t>(third));
+        EXPECT_NE(r.report.stopReason.find("record 3 gives " + std::to_string(samples) + " samples"),
+                  std::string::npos)
+            << r.report.stopReason;
     }
 }
+
+// What a crash or a damaged disk may leave after the last record: salvage
+// must never turn it into pulses, whatever the count says.
+struct TailCase {
+    const char* name;
+    int32_t stored;
+    std::function<void(std::vector<uint8_t>&)> damage;
+    size_t pulses;
+    const char* reason; // part of the stop reason; empty: none
+};
+
+class SalvageTail : public SalvageTest, public testing::WithParamInterface<TailCase> {};
+
+TEST_P(SalvageTail, NeverInventsPulses)
+{
+    SetCount(GetParam().stored);
+    GetParam().damage(bytes);
+    WriteBytes(path, bytes);
+    FileResult r = ReadBack(path);
+    ASSERT_EQ(r.ok, 1) << r.message;
+    EXPECT_EQ(r.pulses.size(), GetParam().pulses);
+    for (size_t i = 1; i < r.pulses.size(); ++i)
+        EXPECT_NE(r.pulses[i].GetPulseIndex(), r.pulses[i - 1].GetPulseIndex());
+    EXPECT_NE(r.report.stopReason.find(GetParam().reason), std::string::npos) << r.report.stopReason;
+    EXPECT_EQ(r.report.leftOutFrom + r.report.tornBytes, static_cast<int64_t>(bytes.size()));
+}
+
+std::vector<uint8_t> Garbage(size_t size)
+{
+    std::vector<uint8_t> junk(size);
+    uint32_t x = 12345;
+    for (uint8_t& b : junk) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(x >> 16);
+    }
+    return junk;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tails, SalvageTail,
+    testing::Values(
+        TailCase{"ZeroFilledTailAfterACrash", 0,
+                 [](auto& b) { b.resize(b.size() + 1048 * 50, 0); }, 4, "record 5 is all zeros"},
+        TailCase{"ZeroFilledTailAfterAFinishedRecording", 4,
+                 [](auto& b) { b.resize(b.size() + 100, 0); }, 4, ""},
+        TailCase{"GarbageTail", 0,
+                 [](auto& b) {
+                     const auto junk = Garbage(200000);
+                     b.insert(b.end(), junk.begin(), junk.end());
+                 },
+                 4, "record 5 gives"},
+        TailCase{"IndexGoesBackPastTheCount", 2,
+                 [](auto& b) {
+                     // The fourth record repeats the second's index.
+                     le::Put32(&b[b.size() - 1048 + 8], 2);
+                 },
+                 3, "record 4 gives pulse index 2, which does not follow 3"},
+        TailCase{"IndexRepeatedPastTheCount", 3,
+                 [](auto& b) { le::Put32(&b[b.size() - 1048 + 8], 3); }, 3, "does not follow 3"},
+        TailCase{"RestartInsideTheCountIsKept", 4,
+                 [](auto& b) {
+                     // A board that started its index again: counted, so believed.
+                     le::Put32(&b[b.size() - 2 * 1048 + 8], 1);
+                     le::Put32(&b[b.size() - 1048 + 8], 2);
+                 },
+                 4, ""}),
+    [](const testing::TestParamInfo<TailCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SalvageTest, RepairWritesTheCountIntoACopyOrInPlace)
 {
@@ -267,10 +342,67 @@ TEST_F(SalvageTest, RepairWritesTheCountIntoACopyOrInPlace)
     EXPECT_TRUE(ReadBack(copy).report.Clean());
     ASSERT_EQ(CDataFileReader::Repair(path, "", report, message), 1) << message;
     EXPECT_TRUE(ReadBack(path).report.Clean());
+    EXPECT_EQ(report.originalKeptAs, "") << "a count that goes up needs no copy";
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
 
     WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100));
     EXPECT_EQ(CDataFileReader::Repair(path, "", report, message), 0);
     EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+}
+
+TEST_F(SalvageTest, ALowerCountKeepsTheOriginalBesideTheFile)
+{
+    // A damaged sample count in the third of four counted records.
+    SetCount(4);
+    le::Put32(&bytes[countAt + 4 + 2 * 1048 + 36], 9);
+    WriteBytes(path, bytes);
+    CSalvageReport report;
+    std::string message;
+    ASSERT_EQ(CDataFileReader::Repair(path, "", report, message), 1) << message;
+    EXPECT_EQ(report.originalKeptAs, path + ".bak");
+    EXPECT_EQ(ReadBytes(path + ".bak"), bytes) << "the original, every intact record with it";
+    EXPECT_EQ(le::GetI32(&ReadBytes(path)[countAt]), 2);
+
+    // Again: nothing left to mend, nothing written.
+    ASSERT_EQ(CDataFileReader::Repair(path, "", report, message), 1) << message;
+    EXPECT_EQ(report.originalKeptAs, "");
+
+    // A kept original is never overwritten.
+    WriteBytes(path, bytes);
+    EXPECT_EQ(CDataFileReader::Repair(path, "", report, message), 0);
+    EXPECT_NE(message.find("exists already"), std::string::npos) << message;
+    EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+TEST_F(SalvageTest, AHugeFileOfZerosHoldsNoPulseAndIsNotRepaired)
+{
+    // 200 MB with nothing written after the header, as a preallocated file
+    // that lost its data leaves it: sparse, so the test costs no disk space.
+    std::vector<uint8_t> header(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(countAt + 4));
+    le::Put32(&header[countAt], 0);
+    WriteBytes(path, header);
+    std::filesystem::resize_file(path, 200u << 20);
+    CSalvageReport report;
+    std::string message;
+    EXPECT_EQ(CDataFileReader::Repair(path, "", report, message), 0);
+    EXPECT_NE(message.find("holds no pulses (record 1 is all zeros"), std::string::npos) << message;
+    EXPECT_EQ(report.foundCount, 0);
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+}
+
+TEST_F(SalvageTest, WhatIsNotAFileIsRefusedBeforeItIsRead)
+{
+    const std::string fifo = dir.File("pipe.KLYN");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& p : {fifo, std::string("/dev/zero"), dir.Path().string()}) {
+        FileResult r = ReadBack(p);
+        EXPECT_EQ(r.ok, 0);
+        EXPECT_NE(r.message.find("not a file"), std::string::npos) << r.message;
+        CSalvageReport report;
+        std::string message;
+        EXPECT_EQ(CDataFileReader::Repair(p, "", report, message), 0);
+        EXPECT_NE(message.find("not a file"), std::string::npos) << message;
+    }
 }
 
 TEST(DataFileWriter, TheCountOnDiskFollowsTheCheckpointsAndNeverRunsAhead)

@@ -29,13 +29,13 @@ TEST_F(RecorderTest, TheFirstStartEverNamesTheFileAfterTheDefaults)
     std::filesystem::current_path(cwd);
     EXPECT_TRUE(may);
     EXPECT_EQ(recorder.GetFileName(), "file001.KLYN");
-    EXPECT_EQ(recorder.GetFolder(), dir.Path() + "/");
+    EXPECT_EQ(recorder.GetFolder(), dir.Path().string() + "/");
     EXPECT_EQ(recorder.GetFullPath(), dir.File("file001.KLYN"));
     EXPECT_EQ(messages.Count(), 0u);
 
     CDataRecorder reloaded;
     ASSERT_EQ(reloaded.LoadSettings(Settings()), 1);
-    EXPECT_EQ(reloaded.GetFolder(), dir.Path() + "/");
+    EXPECT_EQ(reloaded.GetFolder(), dir.Path().string() + "/");
     EXPECT_EQ(reloaded.GetPrefix(), "file");
     EXPECT_EQ(reloaded.GetIndex(), 1);
     EXPECT_EQ(reloaded.GetFileName(), "file001.KLYN");
@@ -86,7 +86,7 @@ TEST_F(RecorderTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysYes)
     ASSERT_EQ(messages.Count(), 1u);
     const auto m = messages.Messages()[0];
     EXPECT_EQ(m.caption, "Tarvolin Monitor  Warning");
-    EXPECT_EQ(m.text, "The file " + dir.Path() + "/run001.KLYN already exists.\n\nDo you want to replace it?");
+    EXPECT_EQ(m.text, "The file " + dir.Path().string() + "/run001.KLYN already exists.\n\nDo you want to replace it?");
     EXPECT_EQ(m.buttons, MessageButtons::YesNo);
     EXPECT_EQ(recorder.GetFileName(), "run002.KLYN");
 
@@ -147,6 +147,46 @@ TEST_F(RecorderTest, ARecordingWritesItsHeaderPulsesAndCountAndMovesTheIndexOn)
     const auto bytes = ReadBytes(dir.File("gc004.KLYN"));
     EXPECT_EQ(bytes.size(), 428u + 32u);
     EXPECT_EQ(le::GetI32(&bytes[456]), 0);
+}
+
+TEST_F(RecorderTest, APulseWithTheLastOnesIndexIsNotWrittenTwice)
+{
+    recorder.SetFolder(dir.Path());
+    recorder.SetPrefix("dup");
+    std::string message;
+    ASSERT_EQ(recorder.Start(message), 1) << message;
+    CPulseData pulse;
+    pulse.AddData(5);
+    // The board answers the pulse command with its latest pulse, new or not.
+    const std::vector<long> offered = {4, 4, 5, 5, 5, 7, 1, 1};
+    const std::vector<bool> expected = {true, false, true, false, false, true, true, false};
+    for (size_t i = 0; i < offered.size(); ++i) {
+        pulse.SetPulseIndex(offered[i]);
+        bool written = !expected[i];
+        ASSERT_EQ(recorder.Append(pulse, message, &written), 1);
+        EXPECT_EQ(written, expected[i]) << "pulse " << i;
+    }
+    EXPECT_EQ(recorder.GetPulseCount(), 4);
+    EXPECT_EQ(recorder.GetSequence().GetRepeats(), 4);
+    EXPECT_EQ(recorder.GetSequence().GetSkipped(), 1);
+    EXPECT_EQ(recorder.GetSequence().GetRestarts(), 1);
+    ASSERT_EQ(recorder.Stop(message), 1) << message;
+
+    CDataFileHeader header;
+    std::vector<CPulseData> pulses;
+    CSalvageReport report;
+    ASSERT_EQ(CDataFileReader::ReadAll(dir.File("dup001.KLYN"), header, pulses, report, message), 1);
+    std::vector<long> indexes;
+    for (const CPulseData& p : pulses)
+        indexes.push_back(p.GetPulseIndex());
+    EXPECT_EQ(indexes, (std::vector<long>{4, 5, 7, 1}));
+
+    // A new recording starts a new sequence: its first pulse is taken.
+    ASSERT_EQ(recorder.Start(message), 1) << message;
+    bool written = false;
+    ASSERT_EQ(recorder.Append(pulse, message, &written), 1);
+    EXPECT_TRUE(written);
+    ASSERT_EQ(recorder.Stop(message), 1) << message;
 }
 
 TEST_F(RecorderTest, AFolderThatCannotBeWrittenRefusesTheStartWithAReason)

@@ -6,6 +6,8 @@
 
 #include "TestFiles.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // The rule would give back the data file itself.
                       PathCase{"run.INTN", "run.INTN.INT"}, PathCase{"run.int", "run.int.INT"},
                       // No file name at all.
-                      PathCase{"", ""}, PathCase{"/data/", ""}));
+                      PathCase{"", ""}, PathCase{"/data/", ""}),
+    [](const auto& info) { return testsupport::CaseName("Path", info.param.data); });
 
 class IntermediateFileTest : public ::testing::Test {
 protected:

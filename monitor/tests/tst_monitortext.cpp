@@ -37,6 +37,49 @@ private slots:
         QCOMPARE(int(info.GetMonitorComPort()), port);
     }
 
+    void startsOnlyWithAUsableCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("launcher") << QStringList{"h:GC1", "-MCP:COM3"} << "";
+        QTest::newRow("slash flag") << QStringList{"/MCP:COM12", "h:Lab 2"} << "";
+        QTest::newRow("letters not examined") << QStringList{"h:A", "-MCP:XYZ7"} << "";
+        QTest::newRow("none") << QStringList{} << "no instrument named (h:NAME)";
+        QTest::newRow("help") << QStringList{"--help"} << "";
+        QTest::newRow("port zero") << QStringList{"h:A", "-MCP:COM0"}
+                                   << "the port must be a number from 1 to 9999, not \"0\"";
+        QTest::newRow("port not a number") << QStringList{"h:A", "-MCP:COMx"}
+                                           << "the port must be a number from 1 to 9999, not \"x\"";
+        QTest::newRow("port with a tail") << QStringList{"h:A", "-MCP:COM3a"}
+                                          << "the port must be a number from 1 to 9999, not \"3a\"";
+        QTest::newRow("no port") << QStringList{"h:A"} << "no port given (-MCP:COMn)";
+        QTest::newRow("unknown switch") << QStringList{"h:A", "-MCP:COM1", "--verbose"}
+                                        << "unknown argument \"--verbose\"";
+        QTest::newRow("empty name") << QStringList{"h:", "-MCP:COM1"}
+                                    << "the instrument name must be one folder name of its own: it is empty";
+        QTest::newRow("name leaving the database")
+            << QStringList{"h:../../x", "-MCP:COM1"}
+            << "the instrument name must be one folder name of its own: \"../../x\" contains \"/\"; it "
+               "must name no folder";
+        QTest::newRow("name of the folder above") << QStringList{"h:..", "-MCP:COM1"}
+                                                  << "the instrument name must be one folder name of its "
+                                                     "own: \"..\" would name a folder above or at this one";
+    }
+    void startsOnlyWithAUsableCommandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, error);
+        std::vector<std::string> list;
+        for (const QString& a : args)
+            list.push_back(a.toStdString());
+        CQuillonCommandLineInfo info;
+        info.Parse(list);
+        std::string why;
+        const bool usable = args.size() >= 2 && error.isEmpty();
+        QCOMPARE(info.Check(why), usable ? 1 : 0);
+        QCOMPARE(QString::fromStdString(why), error);
+    }
+
     void elapsedTime_data()
     {
         QTest::addColumn<int>("hundredths");

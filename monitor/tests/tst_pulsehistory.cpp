@@ -28,6 +28,20 @@ class TestPulseHistory : public QObject {
     Q_OBJECT
 
 private slots:
+    void aPulseFetchedAgainIsKeptOnce()
+    {
+        CPulseHistory history;
+        history.Add(Pulse(7));
+        QVERIFY(history.IsRepeat(Pulse(7)));
+        QCOMPARE(history.Add(Pulse(7)), 0);
+        QCOMPARE(history.GetCount(), size_t(1));
+        QVERIFY(!history.IsRepeat(Pulse(8)));
+        history.Add(Pulse(8));
+        history.Add(Pulse(3)); // a board that started its index again
+        QCOMPARE(history.GetCount(), size_t(3));
+        QCOMPARE(history.GetBack(0)->GetPulseIndex(), 3L);
+    }
+
     void keepsTheNewest500()
     {
         CPulseHistory history;

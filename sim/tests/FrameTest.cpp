@@ -2,6 +2,8 @@
 #include "BoardFrame.h"
 #include "FrameParser.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,7 +53,10 @@ TEST_P(CrcTest, MatchesTheXmodemCheckValues)
 INSTANTIATE_TEST_SUITE_P(KnownAnswers, CrcTest,
                          testing::Values(CrcCase{Bytes("123456789"), 0x31C3}, CrcCase{{}, 0x0000},
                                          CrcCase{{0x02, 0x00, 0x08, 0x01}, 0x74E0},
-                                         CrcCase{{0x01}, 0x1021}, CrcCase{{0x80}, 0x9188}));
+                                         CrcCase{{0x01}, 0x1021}, CrcCase{{0x80}, 0x9188}),
+                         [](const auto& info) {
+                             return testsupport::CaseName("Crc", static_cast<long long>(info.param.crc));
+                         });
 
 TEST(BoardFrame, BuildsTheStatusRequestAndPacketsThatParseBack)
 {

@@ -1,15 +1,12 @@
 // The tarvolin-boardsim program: its command line, its first line, its exit on a signal.
 #include "SimCommandLine.h"
 #include "SimTestSupport.h"
+#include "ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <regex>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 
@@ -82,51 +79,49 @@ TEST(SimCommandLine, ParsesOptionsAndFaultSwitches)
     }
 }
 
-// Reads lines from the child's stdout until pred accepts the text so far, EOF or the deadline.
-bool ReadUntil(int fd, std::string& text, const std::function<bool(const std::string&)>& pred)
+TEST(SimCommandLine, NumbersAreStrictAndTheHelpComesFromTheSameTable)
 {
-    const auto end = Clock::now() + kDeadline;
-    while (!pred(text) && Clock::now() < end) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0)
-            continue;
-        char buffer[512];
-        const ssize_t n = ::read(fd, buffer, sizeof(buffer));
-        if (n <= 0)
-            break;
-        text.append(buffer, static_cast<size_t>(n));
+    CSimCommandLine::CArgs args;
+    std::string error;
+    for (const auto& [bad, why] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--port", "1.5"}, "--port: \"1.5\" is not a whole number"},
+             {{"--port", "0x10"}, "--port: \"0x10\" is not a whole number"},
+             {{"--port", "0"}, "--port: 0 is out of range"},
+             {{"--seed", "1e3"}, "--seed: \"1e3\" is not a whole number"},
+             {{"--speed", "nan"}, "--speed: \"nan\" is not a number"},
+             {{"--baud", "1000"}, "--baud: 1000 is not one of 0, 1200,"},
+             {{"--port", "--run"}, "the port number is missing after --port"},
+             {{"--drop-evry", "3"}, "unknown option --drop-evry (did you mean --drop-every?)"}}) {
+        EXPECT_EQ(CSimCommandLine::Parse(bad, args, error), 0) << bad[0];
+        EXPECT_NE(error.find(why), std::string::npos) << error;
     }
-    return pred(text);
+    ASSERT_EQ(CSimCommandLine::Parse({"--sticky-status", "0x0100", "--fault-command", "64"}, args, error), 1)
+        << error;
+    EXPECT_EQ(args.stickyStatus, 0x0100);
+    ASSERT_EQ(CSimCommandLine::Parse({"--help"}, args, error), 1);
+    EXPECT_TRUE(args.help);
+    const std::string usage = CSimCommandLine::Usage();
+    EXPECT_NE(usage.find("  --port N              port number n of COM<n> (1 to 9999; default 1)\n"),
+              std::string::npos)
+        << usage;
+    EXPECT_NE(usage.find("\nFaults (K: every Kth reply"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("  --fault-command C     apply the fault switches to command C only"),
+              std::string::npos)
+        << usage;
 }
 
 TEST(BoardSimProgram, SaysWhereItListensAnswersAndExitsCleanlyOnSigterm)
 {
     TempDir dir;
     const std::string ports = dir.File("Ports");
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<std::string> args = {
-        TARVOLIN_BOARDSIM_PATH, "--port", "31", "--ports-dir", ports, "--baud", "0"};
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-
-    std::string text;
-    ASSERT_TRUE(ReadUntil(out[0], text,
-                          [](const std::string& t) { return t.find('\n') != std::string::npos; }));
+    testsupport::CChildProcess child;
+    ASSERT_TRUE(child.Start({TARVOLIN_BOARDSIM_PATH, "--port", "31", "--ports-dir", ports, "--baud", "0"}));
+    ASSERT_TRUE(child.ReadUntil([](const std::string& t) { return t.find('\n') != std::string::npos; }))
+        << child.Err();
     const std::string link = ports + "/COM31";
     const std::regex first("tarvolin-boardsim: board on /dev/pts/[0-9]+, linked as " + link +
                            " \\(unpaced\\)\n");
-    EXPECT_TRUE(std::regex_match(text, first)) << text;
+    EXPECT_TRUE(std::regex_match(child.Out(), first)) << child.Out();
     {
         RawHost host(link);
         const auto reply = host.Exchange(0x01);
@@ -134,19 +129,22 @@ TEST(BoardSimProgram, SaysWhereItListensAnswersAndExitsCleanlyOnSigterm)
         EXPECT_TRUE(reply->WellFormed());
     }
 
-    ::kill(pid, SIGTERM);
-    ReadUntil(out[0], text, [](const std::string& t) {
-        return t.find("requests by command") != std::string::npos;
-    });
-    ReadUntil(out[0], text,
-              [](const std::string&) { return false; }); // to EOF: the program has ended
-    int status = -1;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ::close(out[0]);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_NE(text.find("tarvolin-boardsim: 1 requests, 1 replies"), std::string::npos) << text;
-    EXPECT_NE(text.find("requests by command: 0x01:1"), std::string::npos) << text;
+    ASSERT_TRUE(child.Signal(SIGTERM));
+    EXPECT_EQ(child.Wait(), 0);
+    EXPECT_NE(child.Out().find("tarvolin-boardsim: 1 requests, 1 replies"), std::string::npos) << child.Out();
+    EXPECT_NE(child.Out().find("requests by command: 0x01:1"), std::string::npos) << child.Out();
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+}
+
+TEST(BoardSimProgram, AskedForHelpPrintsTheOptionsAndABadLineTheReason)
+{
+    testsupport::CProgramResult help = testsupport::RunProgram({TARVOLIN_BOARDSIM_PATH, "--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("usage: tarvolin-boardsim [options]"), std::string::npos) << help.out;
+    testsupport::CProgramResult bad = testsupport::RunProgram({TARVOLIN_BOARDSIM_PATH, "--rate", "fast"});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.err.find("tarvolin-boardsim: --rate: \"fast\" is not a number"), std::string::npos)
+        << bad.err;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "BoardFrame.h"
 #include "BoardSimulator.h"
+#include "TempFolder.h"
 
 #include <atomic>
 #include <cerrno>
@@ -25,29 +26,7 @@ using Clock = std::chrono::steady_clock;
 // Long enough for a loaded two-core machine; a passing test never waits for it.
 constexpr auto kDeadline = 10s;
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarvolin-sim-XXXXXX").string();
-        if (char* made = mkdtemp(pattern.data()))
-            m_path = made;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string Path() const { return m_path.string(); }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
+using TempDir = testsupport::CTempDir;
 
 // Options for a fast, unpaced board in its own ports folder.
 inline CSimOptions FastOptions(const TempDir& dir)
