@@ -98,14 +98,21 @@ int CRecordCommand::Run(std::ostream& out, std::string& error)
     tally.baud = m_nBaud;
     CLinkWatch link;
     bool fetchedThisCycle = false;
+    // The poller fetches the board's latest pulse and drops it when it is the
+    // one it had already (a board that keeps the "new pulse" bit set): such a
+    // cycle worked, it only brought nothing new.
+    uint64_t repeatsSeen = 0;
     CStatusPollar poller(hardware);
     poller.SetNotifier([&](unsigned message) {
         std::lock_guard guard(lock);
         if (message == UM_STATUS_UPDATE) {
             const bool announced =
                 (poller.GetStatus()->GetStatus() & CHardwareStatus::kNewPulse) != 0;
+            const uint64_t repeats = poller.GetRepeatedPulseCount();
+            const bool repeated = repeats != repeatsSeen;
+            repeatsSeen = repeats;
             const auto now = Clock::now();
-            switch (link.Cycle(hardware.IsPortOpen(), announced, fetchedThisCycle, now)) {
+            switch (link.Cycle(hardware.IsPortOpen(), announced, fetchedThisCycle || repeated, now)) {
             case CLinkWatch::kLost:
                 out << "Link to " << port << " lost: " << link.GetLostReason() << "\n"
                     << std::flush;
@@ -163,7 +170,7 @@ int CRecordCommand::Run(std::ostream& out, std::string& error)
     const int stopped = recorder.Stop(stopMessage);
     const CPulseSequence& sequence = recorder.GetSequence();
     tally.skipped = sequence.GetSkipped();
-    tally.repeats = sequence.GetRepeats();
+    tally.repeats = sequence.GetRepeats() + static_cast<int64_t>(poller.GetRepeatedPulseCount());
     tally.restarts = sequence.GetRestarts();
     tally.announced = link.GetAnnounced();
     tally.refused = link.GetRefused();

@@ -408,7 +408,7 @@ TEST(AiaExport, SaveAsWritesTheResampledTrace)
     EXPECT_EQ(model.Fields().numberOfPoints, 601u);
     const std::string path = dir.File("out.cdf");
     ASSERT_EQ(model.Export(path, c, 2, &profile, message), 1) << message;
-    EXPECT_EQ(profile.Get("FileDir"), dir.Path() + "/");
+    EXPECT_EQ(profile.Get("FileDir"), dir.Path().string() + "/");
     EXPECT_EQ(profile.Get("RetentionUnit"), "1");
 
     NcFile file(path);
