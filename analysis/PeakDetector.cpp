@@ -5,6 +5,119 @@
 
 namespace {
 
+// Running sums of a trace from its first point on - of times taken from the
+// middle of the run and of values taken from the first, so that they stay
+// small: any window's sums are differences of two of them, and a
+// least-squares line over it costs the same however wide it is. The sums
+// keep far more digits than the float times and values they come from. The
+// memory is kept from one trace to the next, per thread.
+class CRunningSums {
+public:
+    // 0 when a time or value is not a number.
+    int Build(std::span<const float> times, std::span<const float> values)
+    {
+        m_times = times.data();
+        m_n = std::min(times.size(), values.size());
+        thread_local std::vector<double> s1, s2, sy, sty;
+        for (std::vector<double>* v : {&s1, &s2, &sy, &sty})
+            v->resize(m_n + 1);
+        m_p1 = s1.data();
+        m_p2 = s2.data();
+        m_py = sy.data();
+        m_pty = sty.data();
+        if (m_n == 0)
+            return 1;
+        m_t0 = times[m_n / 2];
+        m_y0 = values[0];
+        double a1 = 0.0, a2 = 0.0, ay = 0.0, aty = 0.0;
+        m_p1[0] = m_p2[0] = m_py[0] = m_pty[0] = 0.0;
+        for (size_t k = 0; k < m_n; ++k) {
+            const double t = static_cast<double>(times[k]) - m_t0;
+            const double y = static_cast<double>(values[k]) - m_y0;
+            m_p1[k + 1] = a1 += t;
+            m_p2[k + 1] = a2 += t * t;
+            m_py[k + 1] = ay += y;
+            m_pty[k + 1] = aty += t * y;
+        }
+        // A value or time that is not a number leaves none in the sums.
+        return std::isfinite(a1 + a2 + ay + aty) ? 1 : 0;
+    }
+
+    size_t Count() const { return m_n; }
+
+    // The line over the window of half points either side of i (fewer at
+    // the ends of the run): its slope, and its value at point i.
+    void Line(size_t i, size_t half, double& slope, double& level) const
+    {
+        const size_t from = i >= half ? i - half : 0;
+        const size_t to = std::min(m_n, i + half + 1);
+        const double count = static_cast<double>(to - from);
+        const double s1 = m_p1[to] - m_p1[from];
+        const double mt = s1 / count;
+        const double my = (m_py[to] - m_py[from]) / count;
+        const double sxx = (m_p2[to] - m_p2[from]) - s1 * mt;
+        const double sxy = (m_pty[to] - m_pty[from]) - s1 * my;
+        // Points at one time (or nearly): no spread to speak of, and no slope.
+        slope = sxy / std::max(sxx, 1e-9 * count);
+        level = m_y0 + my + slope * ((static_cast<double>(m_times[i]) - m_t0) - mt);
+    }
+
+    double Level(size_t i, size_t half) const
+    {
+        double slope = 0.0;
+        double level = 0.0;
+        Line(i, half, slope, level);
+        return level;
+    }
+
+    // Every point's slope.
+    void Slopes(size_t half, double* out) const
+    {
+        size_t i = 0;
+        double level = 0.0;
+        for (; i < m_n && i < half; ++i)
+            Line(i, half, out[i], level);
+        if (i + half < m_n) {
+            const size_t count = m_n - half - i;
+            FullWindows(m_p1, m_p2, m_py, m_pty, out, i, count, half);
+            i += count;
+        }
+        for (; i < m_n; ++i)
+            Line(i, half, out[i], level);
+    }
+
+private:
+    // The slopes of points first .. first + count - 1, whose windows lie
+    // inside the run: Line's steps over arrays that do not overlap, which
+    // the compiler vectorises.
+    static void FullWindows(const double* __restrict p1, const double* __restrict p2,
+                            const double* __restrict py, const double* __restrict pty,
+                            double* __restrict slope, size_t first, size_t count, size_t half)
+    {
+        const double width = static_cast<double>(2 * half + 1);
+        const double inverse = 1.0 / width;
+        const double least = 1e-9 * width;
+        const size_t lo = first - half;
+        const size_t hi = first + half + 1;
+        for (size_t k = 0; k < count; ++k) {
+            const double s1 = p1[hi + k] - p1[lo + k];
+            const double my = (py[hi + k] - py[lo + k]) * inverse;
+            const double sxx = (p2[hi + k] - p2[lo + k]) - s1 * s1 * inverse;
+            const double sxy = (pty[hi + k] - pty[lo + k]) - s1 * my;
+            slope[first + k] = sxy / std::max(sxx, least);
+        }
+    }
+
+    const float* m_times = nullptr;
+    size_t m_n = 0;
+    double m_t0 = 0.0;
+    double m_y0 = 0.0;
+    double* m_p1 = nullptr;
+    double* m_p2 = nullptr;
+    double* m_py = nullptr;
+    double* m_pty = nullptr;
+};
+
 // A peak group between start and end: the slope's turning points, maximum
 // and minimum alternating, two per peak.
 struct CGroup {
@@ -23,24 +136,23 @@ struct CStretch {
 class CDetection {
 public:
     CDetection(const OPeakIntegrator& trace, const OPeakParameters& parameters,
-               std::vector<double> slope, std::vector<double> level)
-        : m_trace(trace), m_times(trace.GetTimes()), m_parameters(parameters),
-          m_level(std::move(level)), m_slope(std::move(slope))
+               const std::vector<double>& slope, const CRunningSums& sums)
+        : m_trace(trace), m_times(trace.GetTimes()), m_parameters(parameters), m_sums(sums),
+          m_slope(slope)
     {
     }
 
     std::vector<OPeak> Run()
     {
-        const double noise = OPeakIntegrator::RobustSpread(m_slope);
+        // Slopes relative to their typical value: a drifting baseline's own
+        // slope is no peak. Blocks long against the window, whose slopes are
+        // alike over its width.
+        const OPeakIntegrator::Spread spread =
+            OPeakIntegrator::BlockSpread(m_slope, 16 * static_cast<size_t>(m_parameters.smoothing));
+        const double noise = spread.spread;
         if (!(noise > 0.0) || !std::isfinite(noise))
             return {};
-        // Slopes relative to their median: a drifting baseline's own slope is no peak.
-        std::vector<double> copy = m_slope;
-        const auto middle = copy.begin() + static_cast<std::ptrdiff_t>(copy.size() / 2);
-        std::nth_element(copy.begin(), middle, copy.end());
-        const double reference = *middle;
-        for (double& s : m_slope)
-            s -= reference;
+        m_dReference = spread.center;
         m_dThreshold = m_parameters.threshold * noise;
         m_dBand = noise;
         m_dMargin =
@@ -54,8 +166,14 @@ public:
 
 private:
     double Time(int i) const { return m_times[static_cast<size_t>(i)]; }
-    double Slope(int i) const { return m_slope[static_cast<size_t>(i)]; }
-    double Level(int i) const { return m_level[static_cast<size_t>(i)]; }
+    // The slope at point i relative to its typical value.
+    double Slope(int i) const { return m_slope[static_cast<size_t>(i)] - m_dReference; }
+    // The smoothed level: the fitted line's value at point i.
+    double Level(int i) const
+    {
+        return m_sums.Level(static_cast<size_t>(i),
+                            static_cast<size_t>(m_parameters.smoothing / 2));
+    }
 
     // Back from a rise above the threshold at i to where the slope lies in
     // the band, not before floor.
@@ -77,11 +195,14 @@ private:
         const double T = m_dThreshold;
         std::vector<CGroup> groups;
         int floor = 0;
+        const double* slope = m_slope.data();
+        const double rise = T + m_dReference;
         for (int i = 0; i < n;) {
-            if (!(Slope(i) > T)) {
+            // Most of a run is baseline: on to the next rise, in a tight loop.
+            while (i < n && !(slope[i] > rise))
                 ++i;
-                continue;
-            }
+            if (i == n)
+                break;
             CGroup group;
             group.start = BandBefore(i, floor);
             bool rising = true; // the turning point being sought is a maximum
@@ -320,8 +441,9 @@ private:
     const OPeakIntegrator& m_trace;
     std::span<const float> m_times;
     const OPeakParameters& m_parameters;
-    std::vector<double> m_level;
-    std::vector<double> m_slope;
+    const CRunningSums& m_sums;
+    const std::vector<double>& m_slope;
+    double m_dReference = 0.0; // the slopes' typical value
     double m_dThreshold = 0.0;
     double m_dBand = 0.0;
     double m_dMargin = 0.0;
@@ -330,38 +452,18 @@ private:
 
 } // namespace
 
-void OPeakDetector::Fit(std::span<const float> times, std::span<const float> values, int window,
-                        std::vector<double>& slope, std::vector<double>& level)
+int OPeakDetector::Fit(std::span<const float> times, std::span<const float> values, int window,
+                       std::vector<double>& slope, std::vector<double>& level)
 {
-    const int n = static_cast<int>(std::min(times.size(), values.size()));
-    const int half = std::max(window, 3) / 2;
-    slope.assign(static_cast<size_t>(n), 0.0);
-    level.assign(static_cast<size_t>(n), 0.0);
-    for (int i = 0; i < n; ++i) {
-        const int from = std::max(0, i - half);
-        const int to = std::min(n - 1, i + half);
-        const double count = to - from + 1;
-        // Times relative to the point's own keep the sums exact late in a run.
-        const double origin = times[static_cast<size_t>(i)];
-        double st = 0.0;
-        double sy = 0.0;
-        for (int k = from; k <= to; ++k) {
-            st += times[static_cast<size_t>(k)] - origin;
-            sy += values[static_cast<size_t>(k)];
-        }
-        const double mt = st / count;
-        const double my = sy / count;
-        double sxx = 0.0;
-        double sxy = 0.0;
-        for (int k = from; k <= to; ++k) {
-            const double dt = times[static_cast<size_t>(k)] - origin - mt;
-            sxx += dt * dt;
-            sxy += dt * (values[static_cast<size_t>(k)] - my);
-        }
-        const double b = sxx > 0.0 ? sxy / sxx : 0.0;
-        slope[static_cast<size_t>(i)] = b;
-        level[static_cast<size_t>(i)] = my - b * mt;
-    }
+    CRunningSums sums;
+    if (!sums.Build(times, values))
+        return 0;
+    const size_t half = static_cast<size_t>(std::max(window, 3) / 2);
+    slope.resize(sums.Count());
+    level.resize(sums.Count());
+    for (size_t i = 0; i < sums.Count(); ++i)
+        sums.Line(i, half, slope[i], level[i]);
+    return 1;
 }
 
 std::vector<OPeak> OPeakDetector::Detect(const OPeakIntegrator& trace,
@@ -370,11 +472,12 @@ std::vector<OPeak> OPeakDetector::Detect(const OPeakIntegrator& trace,
     std::string why;
     if (!parameters.Check(why) || trace.GetCount() < parameters.smoothing)
         return {};
-    for (float v : trace.GetValues())
-        if (!std::isfinite(v))
-            return {};
-    std::vector<double> slope;
-    std::vector<double> level;
-    Fit(trace.GetTimes(), trace.GetValues(), parameters.smoothing, slope, level);
-    return CDetection(trace, parameters, std::move(slope), std::move(level)).Run();
+    CRunningSums sums;
+    if (!sums.Build(trace.GetTimes(), trace.GetValues()))
+        return {};
+    // Kept from one call to the next (per thread): no fresh memory to clear.
+    thread_local std::vector<double> slope;
+    slope.resize(sums.Count());
+    sums.Slopes(static_cast<size_t>(parameters.smoothing / 2), slope.data());
+    return CDetection(trace, parameters, slope, sums).Run();
 }

@@ -45,7 +45,7 @@ public:
 
     // Step 1: slope (per second) and smoothed level at every point from a
     // least-squares line over window points (odd, at least 3) centred on it,
-    // fewer at the ends of the trace.
-    static void Fit(std::span<const float> times, std::span<const float> values, int window,
-                    std::vector<double>& slope, std::vector<double>& level);
+    // fewer at the ends of the trace. 0 when a time or value is not a number.
+    static int Fit(std::span<const float> times, std::span<const float> values, int window,
+                   std::vector<double>& slope, std::vector<double>& level);
 };

@@ -22,13 +22,13 @@
 //     the apex, interpolated between points (a bound when z does not fall
 //     that far within the peak);
 //   - signal-to-noise: height over the trace's RMS noise.
-// The noise is estimated once from the trace itself: 1.4826 times the median
-// absolute deviation of how far each point lies off the line through its two
-// neighbours (scaled to the noise's deviation) - robust against the peaks,
-// whose curvature over a few points is small, and blind to a drifting
-// baseline and to uneven spacing. A long trace is taken in blocks and the
-// median of the blocks' estimates kept, so that even a crowded stretch of
-// peaks does not raise it.
+// The noise is estimated once from the trace itself, from how far each point
+// lies off the line through its two neighbours (scaled to the noise's
+// deviation), on triples of points that do not overlap - blind to a drifting
+// baseline and to uneven spacing, and hardly moved by peaks, whose curvature
+// over a few points is small: the triples are taken in blocks of 64 and the
+// median of the blocks' deviations kept (BlockSpread), so that even a crowded
+// stretch of peaks does not raise it.
 //
 // The integrator reads the trace where it lies: it must outlive neither the
 // chromatogram nor a recalculation of it.
@@ -68,9 +68,18 @@ public:
     // deviation of normal noise, unmoved by a minority of outliers. When more
     // than half the values are equal, the mean absolute deviation x 1.2533.
     static double RobustSpread(std::vector<double> values);
-    // RobustSpread of each block of block values, the median of those; the
-    // whole at once when there are fewer than four blocks.
-    static double BlockSpread(const std::vector<double>& values, size_t block);
+
+    // The noise of values that are mostly noise, in one pass: values are
+    // taken in blocks of block; each block's spread is its mean absolute
+    // deviation from its own mean x 1.2533 (the standard deviation of normal
+    // noise), and the median over the blocks is kept - a minority of blocks
+    // holding peaks does not move it. center: the median of the blocks'
+    // means. Fewer than four blocks: RobustSpread and the median of all.
+    struct Spread {
+        double center = 0.0;
+        double spread = 0.0;
+    };
+    static Spread BlockSpread(std::span<const double> values, size_t block);
     static constexpr size_t kNoiseBlock = 64;
 
 private:
