@@ -81,8 +81,8 @@ OPeakIntegrator::OPeakIntegrator(std::span<const float> times, std::span<const f
     const float* y = m_values.data();
     for (size_t j = 0; j < bends.size(); ++j) {
         const size_t i = 3 * j + 1;
-        // In single precision on differences of neighbours (which lose no
-        // digits), written to need no branch: the loop vectorises.
+        // In single precision, on differences of neighbouring values (nearly
+        // alike, so exact), and without a branch.
         const float span = t[i + 1] - t[i - 1];
         const float safe = span > 0.0f ? span : 1.0f;
         const float ratio = (t[i] - t[i - 1]) / safe;
@@ -142,6 +142,11 @@ OPeakIntegrator::Spread OPeakIntegrator::BlockSpread(std::span<const double> val
     };
     result.center = median(means);
     result.spread = median(spreads);
+    if (result.spread == 0.0) {
+        // Most of it perfectly flat (values without noise): what moves at
+        // all sets the scale.
+        result.spread = RobustSpread(std::vector<double>(values.begin(), values.end()));
+    }
     return result;
 }
 
@@ -195,7 +200,7 @@ double OPeakIntegrator::RobustSpread(std::vector<double> values)
     const double center = median(values);
     for (double& v : values)
         v = std::fabs(v - center);
-    std::vector<double> deviations = values;
+    std::vector<double> deviations = values; // the median reorders them
     const double mad = median(deviations);
     if (mad > 0.0)
         return 1.4826 * mad;

@@ -74,7 +74,9 @@ public:
     // deviation from its own mean x 1.2533 (the standard deviation of normal
     // noise), and the median over the blocks is kept - a minority of blocks
     // holding peaks does not move it. center: the median of the blocks'
-    // means. Fewer than four blocks: RobustSpread and the median of all.
+    // means. Fewer than four blocks, or most of them without any spread
+    // (values without noise): RobustSpread over all; center then the median
+    // of all when there are fewer than four blocks.
     struct Spread {
         double center = 0.0;
         double spread = 0.0;

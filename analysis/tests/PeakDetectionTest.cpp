@@ -249,6 +249,22 @@ TEST(PeakDetection, NoiseIsEstimatedFromTheTraceItself)
     EXPECT_NEAR(integrator.GetNoise(), 2.0, 0.2);
 }
 
+// Values without any noise (a simulation, say): what moves at all sets the
+// scale, and the peaks are still found.
+TEST(PeakDetection, NoiselessTraceKeepsItsPeaks)
+{
+    auto trace = synthetic::Make({{300.0, 2.0, 0.0, 1000.0}, {500.0, 1.0, 0.0, 200.0}},
+                                 Even(0.0, 24, 25000));
+    for (float& v : trace.values)
+        v = std::round(v); // whole counts: flat between the peaks
+    const std::vector<OPeak> peaks = Detect(trace);
+    ASSERT_EQ(peaks.size(), 2u);
+    EXPECT_NEAR(peaks[0].retentionTime, 300.0, 0.0144);
+    EXPECT_NEAR(peaks[1].retentionTime, 500.0, 0.0144);
+    EXPECT_NEAR(peaks[0].area, 1000.0 * 2.0 * std::sqrt(2.0 * M_PI), 0.01 * 5013.0);
+    EXPECT_GT(peaks[1].signalToNoise, 0.0);
+}
+
 TEST(PeakDetection, TracesItCannotReadGiveNoPeaks)
 {
     auto trace = synthetic::Make({{50.0, 1.0, 0.0, 1000.0}}, Even(0.2, 21, 800));
