@@ -144,8 +144,15 @@ OPeakIntegrator::Spread OPeakIntegrator::BlockSpread(std::span<const double> val
     result.spread = median(spreads);
     if (result.spread == 0.0) {
         // Most of it perfectly flat (values without noise): what moves at
-        // all sets the scale.
-        result.spread = RobustSpread(std::vector<double>(values.begin(), values.end()));
+        // all sets the scale - the mean absolute deviation of all.
+        double sum = 0.0;
+        for (double v : values)
+            sum += v;
+        const double mean = sum / static_cast<double>(values.size());
+        double deviation = 0.0;
+        for (double v : values)
+            deviation += std::fabs(v - mean);
+        result.spread = 1.2533 * deviation / static_cast<double>(values.size());
     }
     return result;
 }

@@ -8,16 +8,16 @@
 //   - area: the trapezoid rule over the trace's own points between the
 //     bounds (unevenly spaced in time as they come), the values at bounds
 //     that fall between points interpolated linearly;
-//   - apex: the highest z, refined by the parabola through it and its two
-//     neighbours: retention time = the parabola's vertex, height = its value.
-//     With a smoothing window, the three points' values for the vertex are
-//     first smoothed by a least-squares quadratic over the window (at most
-//     the points above half height): that keeps the apex of a symmetric or
-//     tailing peak where it is and cuts the scatter noise gives it, while
-//     the height stays the parabola through the points' own values;
-//     A peak whose highest z lies on a bound (a shoulder cut off by a
-//     perpendicular) has no summit of its own: its apex is where z rises
-//     furthest above the chord between its bounds, refined the same way;
+//   - apex: the highest z, refined by the parabola through it and the
+//     trace's own points either side of it: retention time = the parabola's
+//     vertex, height = its value. With a smoothing window, the three points'
+//     values for the vertex are first smoothed by a least-squares quadratic
+//     over the window (no wider than half the points above half height):
+//     that keeps the apex of a symmetric or tailing peak where it is and
+//     cuts the scatter noise gives it, while the height stays the parabola
+//     through the points' own values. A peak whose highest z lies on a bound
+//     (a shoulder cut off by a perpendicular) has no summit of its own: its
+//     apex is where z rises furthest above the chord between its bounds;
 //   - width at half height: where z crosses half the height on either side of
 //     the apex, interpolated between points (a bound when z does not fall
 //     that far within the peak);
@@ -30,8 +30,8 @@
 // median of the blocks' deviations kept (BlockSpread), so that even a crowded
 // stretch of peaks does not raise it.
 //
-// The integrator reads the trace where it lies: it must outlive neither the
-// chromatogram nor a recalculation of it.
+// The integrator reads the trace where it lies: it must not be used after the
+// chromatogram is gone or calculated again.
 
 #include "Peak.h"
 
@@ -74,9 +74,9 @@ public:
     // deviation from its own mean x 1.2533 (the standard deviation of normal
     // noise), and the median over the blocks is kept - a minority of blocks
     // holding peaks does not move it. center: the median of the blocks'
-    // means. Fewer than four blocks, or most of them without any spread
-    // (values without noise): RobustSpread over all; center then the median
-    // of all when there are fewer than four blocks.
+    // means. Fewer than four blocks: RobustSpread and the median of all.
+    // Most blocks without any spread (values without noise): the mean
+    // absolute deviation of all x 1.2533.
     struct Spread {
         double center = 0.0;
         double spread = 0.0;
