@@ -36,6 +36,9 @@
 // A group whose slope never falls (a step of the baseline), or that the trace
 // cuts off before its apex, gives no peak. Peaks pointing down are not looked
 // for, nor shoulders that only bend the slope without flattening it.
+//
+// Several threads may detect at once (a batch over all cores): each keeps
+// its own scratch memory from one trace to the next.
 
 #include "Peak.h"
 #include "PeakIntegrator.h"
