@@ -1,5 +1,6 @@
 #include "AiaExportModel.h"
 
+#include "AiaPeakSection.h"
 #include "DVDocData.h"
 #include "Resampler.h"
 
@@ -448,9 +449,16 @@ int OAiaExportModel::Export(const std::string& path, const OChromatogram& chroma
     OAiaValues values = BuildValues(path, std::move(resampled));
     // The grid starts at the first point of the trace exported.
     values.delayTime = m_fields.retentionUnit != 0 ? x.front() / 60.0f : x.front();
-    if (!m_writer.Write(values, message))
+    OAiaPeakSection peaks(m_peaks, values.retentionUnit, m_strPeakComments);
+    if (!m_writer.Write(values, {&peaks}, message))
         return 0;
     if (profile)
         SaveToProfile(*profile);
     return 1;
+}
+
+void OAiaExportModel::SetPeaks(std::vector<OPeak> peaks, std::string comments)
+{
+    m_peaks = std::move(peaks);
+    m_strPeakComments = std::move(comments);
 }

@@ -14,6 +14,7 @@
 #include "AiaWriter.h"
 #include "Chromatogram.h"
 #include "GateParameter.h"
+#include "Peak.h"
 
 #include <array>
 #include <cstdint>
@@ -158,7 +159,13 @@ public:
     // 5, 10, 20, 50 for 0..3; 0 otherwise.
     static int RateOfIndex(int index);
 
-    // Writer used by Export; tests and later sections (peaks) reach it here.
+    // The exported trace's peak table, written with it ("C1+C2") when it
+    // holds peaks; comments (the detection's settings, say) go with it.
+    // Times are converted to the retention unit chosen at export.
+    void SetPeaks(std::vector<OPeak> peaks, std::string comments = std::string());
+    const std::vector<OPeak>& GetPeaks() const { return m_peaks; }
+
+    // Writer used by Export; tests and later sections reach it here.
     OAiaWriter& Writer() { return m_writer; }
 
 private:
@@ -173,4 +180,6 @@ private:
     std::optional<int64_t> m_injection;
     std::string m_strInjectionNote;
     OAiaWriter m_writer;
+    std::vector<OPeak> m_peaks;
+    std::string m_strPeakComments;
 };

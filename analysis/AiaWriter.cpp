@@ -166,6 +166,12 @@ std::string OAiaWriter::RetentionUnitName(const std::string& unit)
 
 int OAiaWriter::Write(const OAiaValues& values, std::string& message)
 {
+    return Write(values, {}, message);
+}
+
+int OAiaWriter::Write(const OAiaValues& values, const std::vector<ISection*>& more,
+                      std::string& message)
+{
     const std::string unit = RetentionUnitName(values.retentionUnit);
     if (unit.empty()) {
         message = "The retention unit \"" + values.retentionUnit + "\" is neither sec nor min.";
@@ -233,6 +239,11 @@ int OAiaWriter::Write(const OAiaValues& values, std::string& message)
     sections.push_back(&raw);
     for (const auto& section : m_sections)
         sections.push_back(section.get());
+    for (ISection* section : more)
+        if (section)
+            sections.push_back(section);
+    // A section with nothing to write (an empty peak table) is left out.
+    std::erase_if(sections, [](ISection* section) { return section->Category().empty(); });
     std::string completeness;
     for (ISection* section : sections)
         completeness += (completeness.empty() ? "" : "+") + section->Category();

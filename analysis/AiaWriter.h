@@ -33,7 +33,9 @@
 // over it only when complete: a failed export leaves an older file as it was.
 //
 // More sections (a peak table: "C2", peak_number and the peak variables) plug
-// in through ISection without changing the raw-data part.
+// in through ISection without changing the raw-data part. A section with
+// nothing to write says so with an empty category: it then adds nothing to
+// the completeness and is neither defined nor put.
 
 #include "AiaValues.h"
 
@@ -62,6 +64,8 @@ public:
     // Writes values.path. 1, or 0 with the reason in message and no file
     // left behind (an existing file at the path stays as it was).
     int Write(const OAiaValues& values, std::string& message);
+    // The same with more sections for this one file, after the added ones.
+    int Write(const OAiaValues& values, const std::vector<ISection*>& more, std::string& message);
 
     // "YYYYMMDDhhmmss+hhmm" of a moment in local time; "" when it cannot be
     // expressed.

@@ -3,6 +3,7 @@
 #include "ConfigFile.h"
 #include "GateCalculator.h"
 #include "IntermediateLocation.h"
+#include "PeakDetector.h"
 #include "TimeAxis.h"
 
 #include <algorithm>
@@ -69,7 +70,8 @@ bool ReadFully(int fd, uint8_t* data, size_t size, off_t offset)
 
 ODVDocData::ODVDocData() = default;
 
-ODVDocData::ODVDocData(Options options) : m_options(std::move(options))
+ODVDocData::ODVDocData(Options options)
+    : m_options(std::move(options)), m_peakParameters(m_options.peakParameters)
 {
 }
 
@@ -94,6 +96,9 @@ void ODVDocData::Reset()
     m_nLowestSample = 65535;
     m_nHighestSample = 0;
     m_bSamplesSeen = false;
+    m_peakParameters = m_options.peakParameters;
+    m_peaks = {};
+    m_hasPeaks = {};
     m_salvage = CSalvageReport();
     m_strSalvageNote.clear();
     m_strTimeAxisNote.clear();
@@ -411,8 +416,84 @@ int ODVDocData::Recalculate(std::string& message, IProgress* progress)
         const int index = std::min(m_nCurrent, GetPulseCount() - 1);
         if (!GoToPulse(index))
             m_nCurrent = index;
+        RedetectPeaks();
     }
     return ok;
+}
+
+int ODVDocData::SetPeakParameters(const OPeakParameters& parameters, std::string& message)
+{
+    if (!parameters.Check(message))
+        return 0;
+    m_peakParameters = parameters;
+    RedetectPeaks();
+    return 1;
+}
+
+OPeakIntegrator ODVDocData::GetPeakIntegrator(int trace) const
+{
+    if (trace < 0 || trace >= OChromatogram::kTraces)
+        return OPeakIntegrator({}, {});
+    const std::vector<float>& values = m_chromatogram.traces[static_cast<size_t>(trace)];
+    return OPeakIntegrator(m_chromatogram.times, values, m_peakParameters.smoothing);
+}
+
+int ODVDocData::DetectPeaks(int trace, std::string& message)
+{
+    if (!m_bOpen) {
+        message = "No document is open.";
+        return 0;
+    }
+    if (trace < 0 || trace >= OChromatogram::kTraces) {
+        message = "There is no trace " + std::to_string(trace + 1) + ".";
+        return 0;
+    }
+    const size_t t = static_cast<size_t>(trace);
+    m_peaks[t] = OPeakDetector::Detect(GetPeakIntegrator(trace), m_peakParameters);
+    m_hasPeaks[t] = true;
+    return 1;
+}
+
+int ODVDocData::DetectAllPeaks(std::string& message)
+{
+    for (int trace = 0; trace < OChromatogram::kTraces; ++trace)
+        if (!DetectPeaks(trace, message))
+            return 0;
+    return 1;
+}
+
+void ODVDocData::RedetectPeaks()
+{
+    std::string ignored;
+    for (int trace = 0; trace < OChromatogram::kTraces; ++trace)
+        if (m_hasPeaks[static_cast<size_t>(trace)])
+            DetectPeaks(trace, ignored);
+}
+
+bool ODVDocData::HasPeakList(int trace) const
+{
+    return trace >= 0 && trace < OChromatogram::kTraces && m_hasPeaks[static_cast<size_t>(trace)];
+}
+
+const std::vector<OPeak>& ODVDocData::GetPeaks(int trace) const
+{
+    static const std::vector<OPeak> none;
+    return trace >= 0 && trace < OChromatogram::kTraces ? m_peaks[static_cast<size_t>(trace)]
+                                                        : none;
+}
+
+int ODVDocData::SetPeaks(int trace, std::vector<OPeak> peaks, std::string& message)
+{
+    if (!m_bOpen || trace < 0 || trace >= OChromatogram::kTraces) {
+        message = m_bOpen ? "There is no trace " + std::to_string(trace + 1) + "."
+                          : "No document is open.";
+        return 0;
+    }
+    std::sort(peaks.begin(), peaks.end(),
+              [](const OPeak& a, const OPeak& b) { return a.startTime < b.startTime; });
+    m_peaks[static_cast<size_t>(trace)] = std::move(peaks);
+    m_hasPeaks[static_cast<size_t>(trace)] = true;
+    return 1;
 }
 
 int ODVDocData::SetGateParameters(const CGateParameters& gates, std::string& message,

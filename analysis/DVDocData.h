@@ -26,6 +26,13 @@
 // says what was salvaged. Pulse times are the pulses' own; only a recording
 // whose times do not rise gets an axis rebuilt from the pulse frequency, and
 // GetTimeAxisNote() says so. The data file is open only while it is read.
+//
+// Peaks: each trace has a peak list of its own, found on request with the
+// document's peak parameters (OPeakDetector) and changed by hand through
+// OManualIntegration and SetPeaks. A trace whose list was asked for has it
+// found again after every recalculation and every change of the parameters:
+// the values its peaks were measured on are gone, and with them any change
+// made by hand.
 
 #include "BaseDVFileINT.h"
 #include "CalculationLog.h"
@@ -34,6 +41,9 @@
 #include "DVChannels.h"
 #include "DataFile.h"
 #include "GateCalculator.h"
+#include "Peak.h"
+#include "PeakIntegrator.h"
+#include "PeakParameters.h"
 #include "Progress.h"
 #include "PulseShape.h"
 
@@ -58,6 +68,8 @@ public:
         // Where intermediate files go when the recording's folder cannot take
         // them; empty: OIntermediateLocation::UserCacheFolder().
         std::string cacheFolder;
+        // The peak parameters a newly opened document starts with.
+        OPeakParameters peakParameters;
     };
 
     ODVDocData();
@@ -117,6 +129,26 @@ public:
     uint32_t GetLowestSample() const { return m_nLowestSample; }
     uint32_t GetHighestSample() const { return m_nHighestSample; }
 
+    // Peaks of trace 0..4.
+    const OPeakParameters& GetPeakParameters() const { return m_peakParameters; }
+    // New parameters for this document; 0 with message (and nothing changed)
+    // when one lies outside its range. Lists already found are found again.
+    int SetPeakParameters(const OPeakParameters& parameters, std::string& message);
+    // Finds the peaks of trace afresh. 1, or 0 with message when no document
+    // is open or there is no such trace.
+    int DetectPeaks(int trace, std::string& message);
+    // Finds the peaks of every trace.
+    int DetectAllPeaks(std::string& message);
+    // Whether trace's peaks were asked for (the list may still be empty).
+    bool HasPeakList(int trace) const;
+    // The peak list of trace, in time order; empty for none.
+    const std::vector<OPeak>& GetPeaks(int trace) const;
+    // A list changed by hand replaces trace's (and counts as asked for).
+    int SetPeaks(int trace, std::vector<OPeak> peaks, std::string& message);
+    // Measures on trace for the manual operations; valid until the next
+    // recalculation. Over nothing for a trace that does not exist.
+    OPeakIntegrator GetPeakIntegrator(int trace) const;
+
     // Status-bar notes; empty when there is nothing to say.
     const std::string& GetSalvageNote() const { return m_strSalvageNote; }
     const std::string& GetTimeAxisNote() const { return m_strTimeAxisNote; }
@@ -148,6 +180,8 @@ private:
     // Calculation and load, committed together only when both succeed.
     int CalculateAndLoad(std::string& message, IProgress* progress);
     void LogCalculation(const std::vector<CBaseDVFileINT::Record>& records);
+    // Finds again the lists that were asked for.
+    void RedetectPeaks();
     void NoteExtremes(const OGateCalculator& calculator);
     int ReadPulseAt(int index, CPulseData& pulse);
     void Reset();
@@ -168,6 +202,10 @@ private:
     uint32_t m_nLowestSample = 65535;
     uint32_t m_nHighestSample = 0;
     bool m_bSamplesSeen = false;
+
+    OPeakParameters m_peakParameters;
+    std::array<std::vector<OPeak>, OChromatogram::kTraces> m_peaks;
+    std::array<bool, OChromatogram::kTraces> m_hasPeaks{};
 
     CSalvageReport m_salvage;
     std::string m_strSalvageNote;

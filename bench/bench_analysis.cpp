@@ -11,14 +11,22 @@
 //                      read of its data file: export_vs_read is the time
 //                      ratio (target below 1); /10 and /50 are the sampling
 //                      rates in Hz.
+//  Peaks               peak detection and integration of the five traces of
+//                      that hour against their calculation from the data
+//                      file (page cache warm): peaks_vs_calc is the ratio of
+//                      the thread's processor time spent on each (target
+//                      below 0.1), which other programs on the machine do
+//                      not move.
 #include "AiaExportModel.h"
 #include "DVDocData.h"
+#include "PeakDetector.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -174,6 +182,52 @@ void BM_Export(benchmark::State& state)
 }
 BENCHMARK(BM_Export)->Arg(10)->Arg(50)->Iterations(20)->UseRealTime()->Unit(
     benchmark::kMillisecond);
+
+// Time this thread has spent running, in seconds: what either side costs,
+// whatever else the machine runs meanwhile.
+double ThreadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+void BM_Peaks(benchmark::State& state)
+{
+    const std::string& path = Recording();
+    ODVDocData doc;
+    std::string message;
+    if (!doc.Open(path, message)) {
+        state.SkipWithError(message.c_str());
+        return;
+    }
+    const OPeakParameters parameters;
+    double calc = 0.0;
+    double peaks = 0.0;
+    size_t found = 0;
+    for (auto _ : state) {
+        double start = ThreadSeconds();
+        doc.Recalculate(message);
+        calc += ThreadSeconds() - start;
+        start = ThreadSeconds();
+        found = 0;
+        const OChromatogram& c = doc.GetChromatogram();
+        for (const std::vector<float>& trace : c.traces) {
+            const OPeakIntegrator integrator(c.times, trace, parameters.smoothing);
+            const std::vector<OPeak> list = OPeakDetector::Detect(integrator, parameters);
+            found += list.size();
+            benchmark::DoNotOptimize(list.data());
+        }
+        peaks += ThreadSeconds() - start;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["points"] = doc.GetChromatogram().GetCount();
+    state.counters["peaks_found"] = static_cast<double>(found);
+    state.counters["peaks_ms"] = 1000.0 * peaks / n;
+    state.counters["calc_ms"] = 1000.0 * calc / n;
+    state.counters["peaks_vs_calc"] = peaks / calc;
+}
+BENCHMARK(BM_Peaks)->Iterations(20)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void Cleanup()
 {
