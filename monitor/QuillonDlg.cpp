@@ -408,8 +408,10 @@ void CQuillonDlg::ShowDialog(QWidget* dialog, const std::function<void()>& refre
 {
     if (dialog->isVisible())
         return;
-    ShowCentred(dialog);
+    // The board's answer takes longest: ask first, then lay out and show
+    // the dialog while the request is on the wire.
     refresh();
+    ShowCentred(dialog);
 }
 
 void CQuillonDlg::OnGatesChanged()

@@ -98,8 +98,8 @@ private:
     void ShowRunState();
     void StopRecording(const char* runLogEntry);
     void CreateDialogs();
-    // Shows a dialog centred over the window unless it is visible already;
-    // then runs refresh (what showing it does).
+    // Unless the dialog is visible already: runs refresh (what showing it
+    // does, starting its reads) and shows it centred over the window.
     void ShowDialog(QWidget* dialog, const std::function<void()>& refresh);
     void SaveConfigAs();
     void ApplyConfig(const std::string& path);
