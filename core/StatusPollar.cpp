@@ -118,7 +118,6 @@ bool CStatusPollar::ReadRevisions()
 
 void CStatusPollar::PollCycle()
 {
-    ++m_nCycles;
     // A failed exchange keeps the last word known for display, but only a
     // word that came in this cycle may announce a pulse.
     const bool answered = m_hardware.GetStatusError(m_nStatus) != 0;

@@ -91,8 +91,6 @@ public:
     // on this thread. While the thread is not running the request fails at once.
     int Submit(const CLinkRequest& request, CLinkQueue::Completion done);
     void Cancel(int id);
-    // Status cycles run so far (each one exchange with the board, two with a pulse).
-    uint64_t GetCycleCount() const { return m_nCycles.load(); }
 
 protected:
     void Run() override;
@@ -112,7 +110,6 @@ private:
     std::mutex m_notifierLock;
     Notifier m_notifier;
     std::atomic<uint64_t> m_nRepeatedPulses{0};
-    std::atomic<uint64_t> m_nCycles{0};
     CLinkQueue m_queue;
 
     // The poll loop's own state; only the poller's thread touches it.
