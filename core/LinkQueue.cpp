@@ -108,6 +108,30 @@ size_t CLinkQueue::GetCount() const
     return m_entries.size();
 }
 
+bool CLinkQueue::RunNextStep(CEntry& entry, CHardware& hardware)
+{
+    CLinkResult& result = entry.result;
+    if (entry.nNext >= entry.steps.size()) {
+        result.nResult = 1; // nothing (left) to do
+        return true;
+    }
+    const CLinkStep& step = entry.steps[entry.nNext];
+    CHardwareBase::SetLastFault(CExchangeFault());
+    if (step.Run(hardware, result.records)) {
+        ++entry.nNext;
+        result.nResult = entry.nNext >= entry.steps.size() ? 1 : 0;
+        return result.nResult == 1;
+    }
+    CExchangeFault fault = CHardwareBase::GetLastFault();
+    if (!fault.IsFault())
+        fault = CExchangeFault(LinkFailure::WrongReply, 0, "the board did not carry it out");
+    result.nResult = 0;
+    result.nFailedStep = static_cast<int>(entry.nNext) + 1;
+    result.strStep = step.GetWhat();
+    result.fault = fault;
+    return true;
+}
+
 void CLinkQueue::RunStep(CHardware& hardware)
 {
     CEntry* entry = nullptr;
@@ -121,32 +145,12 @@ void CLinkQueue::RunStep(CHardware& hardware)
         entry = m_entries.front().get();
         cancelled = IsCancelledLocked(*entry);
     }
-    bool finished = cancelled || entry->nNext >= entry->steps.size();
-    if (finished && !cancelled) {
-        entry->result.nResult = 1; // nothing (left) to do
-    } else if (cancelled) {
+    bool finished = true;
+    if (cancelled)
         Stop(*entry, LinkFailure::Cancelled,
              entry->nNext == 0 ? "cancelled before it began" : "cancelled before this step");
-    } else if (!finished) {
-        const CLinkStep& step = entry->steps[entry->nNext];
-        CHardwareBase::SetLastFault(CExchangeFault());
-        if (step.Run(hardware, entry->result.records)) {
-            ++entry->nNext;
-            finished = entry->nNext >= entry->steps.size();
-            if (finished)
-                entry->result.nResult = 1;
-        } else {
-            CExchangeFault fault = CHardwareBase::GetLastFault();
-            if (!fault.IsFault())
-                fault =
-                    CExchangeFault(LinkFailure::WrongReply, 0, "the board did not carry it out");
-            entry->result.nResult = 0;
-            entry->result.nFailedStep = static_cast<int>(entry->nNext) + 1;
-            entry->result.strStep = step.GetWhat();
-            entry->result.fault = fault;
-            finished = true;
-        }
-    }
+    else
+        finished = RunNextStep(*entry, hardware);
     std::unique_ptr<CEntry> done;
     {
         std::lock_guard guard(m_lock);

@@ -70,6 +70,8 @@ private:
         CLinkResult result;
     };
     static void Stop(CEntry& entry, LinkFailure kind, const std::string& why);
+    // Runs the entry's next step (outside the lock); true when the request has ended.
+    static bool RunNextStep(CEntry& entry, CHardware& hardware);
     bool IsCancelledLocked(const CEntry& entry) const;
 
     mutable std::mutex m_lock;
