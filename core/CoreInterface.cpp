@@ -40,9 +40,15 @@ public:
     }
     void StopPoller()
     {
-        std::lock_guard guard(m_lock);
-        if (m_pPoller)
-            m_pPoller->Stop();
+        CStatusPollar* poller = nullptr;
+        {
+            std::lock_guard guard(m_lock);
+            poller = m_pPoller.get();
+        }
+        // Outside the lock: the requests still queued complete as the link
+        // thread ends, and a completion may reach for the poller again.
+        if (poller)
+            poller->Stop();
     }
 
 private:
@@ -108,6 +114,16 @@ int CCoreInterface::GetPulseData(CPulseData& pulse)
 void CCoreInterface::SetNotifier(CStatusPollar::Notifier notifier)
 {
     Poller().SetNotifier(std::move(notifier));
+}
+
+int CCoreInterface::Submit(const CLinkRequest& request, CLinkQueue::Completion done)
+{
+    return Poller().Submit(request, std::move(done));
+}
+
+void CCoreInterface::Cancel(int id)
+{
+    Poller().Cancel(id);
 }
 
 int CCoreInterface::GetAllGates(CGateParameters& gates)

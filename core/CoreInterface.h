@@ -1,13 +1,22 @@
 #pragma once
 // The one door of the instrument link that the programs use: start the link
 // (settings, port, status poller) and pass parameter reads and writes to the
-// board. All operations are static; each parameter operation blocks until
-// its exchange ends and returns 1 on success, 0 on failure.
+// board. All operations are static.
+//
+// Two ways to the board:
+//   - Submit/Cancel queue a request for the link's own thread and return at
+//     once; the completion comes later, on the link thread, in submit order
+//     (see CLinkQueue). Windows use these: their thread never waits for the
+//     board.
+//   - The parameter operations below block the calling thread until their
+//     exchange ends and return 1 on success, 0 on failure (the command line
+//     uses them; CHardwareBase::GetLastFault() then says why one failed).
 
 #include "BoardParameters.h"
 #include "ChannelParameters.h"
 #include "GateParameters.h"
 #include "HardwareStatus.h"
+#include "LinkQueue.h"
 #include "LinkStatus.h"
 #include "PulseData.h"
 #include "StatusPollar.h"
@@ -41,6 +50,14 @@ public:
     static int GetPulseData(CPulseData& pulse);
     // Where the poller's notifications go (UM_STATUS_UPDATE, UM_PULSE_DATA).
     static void SetNotifier(CStatusPollar::Notifier notifier);
+
+    // Queues a request for the link's thread; returns its id (> 0). Before
+    // Initialize and after Cleanup it fails at once ("not running"), with
+    // the completion run on the calling thread.
+    static int Submit(const CLinkRequest& request, CLinkQueue::Completion done);
+    // Drops a request that has not begun; stops one under way before its
+    // next exchange. Its completion still comes, saying it was cancelled.
+    static void Cancel(int id);
 
     static int GetAllGates(CGateParameters& gates);
     static int SetAllGates(const CGateParameters& gates);

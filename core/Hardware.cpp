@@ -403,10 +403,24 @@ int CHardware::SetBoardAndChannelParam(const CBoardParameters& board,
     return SetWithLongTimeout(CMD_SET_BOARD_CHANNEL_PARAM, EncodeBoardAndChannel(board, channels));
 }
 
+int CHardware::Refuse(KLYN_CMDS command, const std::string& why)
+{
+    SetLastFault(CExchangeFault(LinkFailure::Refused, command,
+                                "command " + CExchangeFault::CommandText(command) +
+                                    " was not sent: " + why));
+    return 0;
+}
+
+int CHardware::RefuseChannel(KLYN_CMDS command, int channel)
+{
+    return Refuse(command,
+                  "channel " + std::to_string(channel) + " (the board has channels 1 and 2)");
+}
+
 int CHardware::GetChannelParamZero(CChannelParameters& channels, int channel)
 {
     if (channel != 1 && channel != 2)
-        return 0;
+        return RefuseChannel(CMD_GET_CH1_AUTOZERO, channel);
     CByteArray reply;
     if (!Exchange(channel == 1 ? CMD_GET_CH1_AUTOZERO : CMD_GET_CH2_AUTOZERO, reply))
         return 0;
@@ -417,7 +431,7 @@ int CHardware::GetChannelParamZero(CChannelParameters& channels, int channel)
 int CHardware::SetChannelParamZero(const CChannelParameters& channels, int channel)
 {
     if (channel != 1 && channel != 2)
-        return 0;
+        return RefuseChannel(CMD_SET_CH1_ZERO, channel);
     CByteArray payload;
     CCommonUtils::AddBytesToStream(
         payload, static_cast<uint32_t>(channels[channel - 1].GetChannelZero()), 4);
@@ -436,11 +450,14 @@ int CHardware::GetTimedEvent(CTimedEvent& events)
 int CHardware::SetTimedEvent(const CTimedEvent& events)
 {
     if (events.GetCount() == 0)
-        return 0;
+        return Refuse(CMD_SET_TIMED_EVENT, "an empty event table (the board's events are "
+                                           "cleared instead)");
     if (events.GetCount() > kMaxEvents) {
-        CDebugLog::Add("SetTimedEvent: " + std::to_string(events.GetCount()) +
-                       " events refused (at most " + std::to_string(kMaxEvents) + ")");
-        return 0;
+        const std::string count = std::to_string(events.GetCount()) + " events";
+        CDebugLog::Add("SetTimedEvent: " + count + " refused (at most " +
+                       std::to_string(kMaxEvents) + ")");
+        return Refuse(CMD_SET_TIMED_EVENT,
+                      count + ", at most " + std::to_string(kMaxEvents) + " fit one request");
     }
     return SetWithLongTimeout(CMD_SET_TIMED_EVENT, EncodeEvents(events));
 }
@@ -452,8 +469,12 @@ int CHardware::GetPulseData(CPulseData& pulse)
     if (result && static_cast<int>(reply.size()) != kPulseBlockSize) {
         // A shorter block would turn trailer bytes into samples: the board
         // always sends 250 samples, so anything else is a damaged reply.
-        CDebugLog::Add("ERROR: Pulse block of " + std::to_string(reply.size()) +
-                       " bytes, expected " + std::to_string(kPulseBlockSize));
+        const std::string sizes =
+            std::to_string(reply.size()) + " bytes, expected " + std::to_string(kPulseBlockSize);
+        CDebugLog::Add("ERROR: Pulse block of " + sizes);
+        SetLastFault(CExchangeFault(LinkFailure::WrongReply, CMD_GET_PULSE_DATA,
+                                    "the reply to command 0x40 was malformed (pulse block of " +
+                                        sizes + ")"));
         result = 0;
     }
     if (result)

@@ -105,6 +105,9 @@ private:
     // The long timeout belongs to this exchange only; a status poll waiting
     // for the lock meanwhile keeps its own.
     int SetWithLongTimeout(KLYN_CMDS command, const CByteArray& payload);
+    // Records why command was not sent (LinkFailure::Refused); returns 0.
+    static int Refuse(KLYN_CMDS command, const std::string& why);
+    static int RefuseChannel(KLYN_CMDS command, int channel);
     void WritePulseLog(const CPulseData& pulse);
     void UpdateFrequency(CPulseData& pulse);
 

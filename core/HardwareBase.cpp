@@ -4,6 +4,7 @@
 #include "Logs.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <thread>
 
@@ -15,6 +16,22 @@ std::string Hex2(unsigned value)
 {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02x", value & 0xFFu);
+    return text;
+}
+
+// The fault of each thread's last exchange: a caller reads its own, never
+// another thread's that ran in between.
+thread_local CExchangeFault t_lastFault;
+
+// A log line as part of an operator's sentence: "ERROR: Bad CRC ..." gives "bad CRC ...".
+std::string Plain(std::string text)
+{
+    static const std::string kPrefix = "ERROR: ";
+    if (text.rfind(kPrefix, 0) == 0)
+        text.erase(0, kPrefix.size());
+    const bool acronym = text.size() > 1 && std::isupper(static_cast<unsigned char>(text[1]));
+    if (!text.empty() && !acronym)
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     return text;
 }
 
@@ -108,6 +125,21 @@ bool CHardwareBase::IsLinkOpen()
 {
     std::lock_guard guard(m_lock);
     return IsPortOpen();
+}
+
+CExchangeFault CHardwareBase::GetLastFault()
+{
+    return t_lastFault;
+}
+
+void CHardwareBase::SetLastFault(const CExchangeFault& fault)
+{
+    t_lastFault = fault;
+}
+
+void CHardwareBase::SetFault(LinkFailure kind, const std::string& text)
+{
+    m_fault = CExchangeFault(kind, m_nLastCommand, text);
 }
 
 CLinkStatus CHardwareBase::GetLinkStatus() const
@@ -211,8 +243,12 @@ int CHardwareBase::SendCommand(KLYN_CMDS command, const unsigned char* payload, 
     m_sendBuffer[size + 6] = 0x0D;
     m_sendBuffer[size + 7] = 0x0A;
     m_nLastCommand = command;
-    if (!open)
+    if (!open) {
+        SetFault(LinkFailure::PortAbsent, "command " + Hex2(command) +
+                                              " was not sent: the port is not open (" +
+                                              GetLinkStatus().GetText() + ")");
         return 0;
+    }
 
     // Stale input of an earlier exchange cannot spoil this one.
     const int stale = PendingInput();
@@ -224,6 +260,12 @@ int CHardwareBase::SendCommand(KLYN_CMDS command, const unsigned char* payload, 
     int written = 0;
     const int result = Write(m_sendBuffer, length, &written);
     if (!result) {
+        SetFault(LinkFailure::WriteFailed,
+                 "command " + Hex2(command) + " could not be written to the port" +
+                     (written > 0 ? " (" + std::to_string(written) + " of " +
+                                        std::to_string(length) + " bytes written)"
+                                  : std::string()) +
+                     (GetLastError().empty() ? std::string() : ": " + GetLastError()));
         if (written > 0)
             WriteToDebugToFile("SendCommand: Write Failed (" + std::to_string(written) + " of " +
                                std::to_string(length) + " bytes written)");
@@ -254,6 +296,9 @@ CReplyAssembler::Progress CHardwareBase::ReceivePacket(CReplyAssembler& packet,
                 // A hang-up: say so once instead of a stream of empty reads.
                 fault = m_bLostLogged ? "" : "ReceivePacket: Connection lost";
                 m_bLostLogged = true;
+                SetFault(LinkFailure::PortAbsent,
+                         "the port was lost while waiting for the reply to command " +
+                             Hex2(static_cast<unsigned>(m_nLastCommand)));
                 break;
             }
             WriteToDebugToFile("Empty read");
@@ -266,10 +311,13 @@ CReplyAssembler::Progress CHardwareBase::ReceivePacket(CReplyAssembler& packet,
     }
     m_nExpectedLength = packet.ExpectedLength();
     DumpPacket("Read", packet.Packet());
-    if (packet.GetProgress() == CReplyAssembler::kDamaged)
+    if (packet.GetProgress() == CReplyAssembler::kDamaged) {
         fault = packet.Damage();
-    else if (packet.GetProgress() == CReplyAssembler::kNeedMore && fault.empty() &&
-             HasValidConnection())
+        SetFault(LinkFailure::WrongReply, "the reply to command " +
+                                              Hex2(static_cast<unsigned>(m_nLastCommand)) +
+                                              " was damaged (" + Plain(fault) + ")");
+    } else if (packet.GetProgress() == CReplyAssembler::kNeedMore && fault.empty() &&
+               HasValidConnection())
         fault = packet.Packet().empty()
                     ? "ERROR: No reply to command " + Hex2(static_cast<unsigned>(m_nLastCommand))
                     : "ERROR: Incomplete reply to command " +
@@ -318,8 +366,10 @@ int CHardwareBase::ReceiveResponse(int receiveTimeoutMs)
     int timeout = receiveTimeoutMs > 0 ? receiveTimeoutMs : GetReceiveTimeout();
     if (timeout <= 0)
         timeout = kReceiveWindowMs / kReadAttempts;
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(std::max(kReceiveWindowMs, timeout));
+    const int windowMs = std::max(kReceiveWindowMs, timeout);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(windowMs);
+    const std::string command = Hex2(static_cast<unsigned>(m_nLastCommand));
+    int otherCommand = -1; // the code of a sound reply to another request
     CReplyAssembler packet;
     for (;;) {
         const CReplyAssembler::Progress progress = ReceivePacket(packet, deadline, timeout);
@@ -327,8 +377,21 @@ int CHardwareBase::ReceiveResponse(int receiveTimeoutMs)
             DrainReply(packet, deadline);
             return 0;
         }
-        if (progress != CReplyAssembler::kComplete)
+        if (progress != CReplyAssembler::kComplete) {
+            if (m_fault.IsFault())
+                return 0; // the port was lost
+            if (otherCommand >= 0)
+                SetFault(LinkFailure::WrongReply, "the board answered command " + command +
+                                                      " under command " + Hex2(otherCommand));
+            else if (packet.Packet().empty())
+                SetFault(LinkFailure::Timeout, "no reply to command " + command + " within " +
+                                                   std::to_string(windowMs) + " ms");
+            else
+                SetFault(LinkFailure::Timeout, "only " + std::to_string(packet.Packet().size()) +
+                                                   " bytes of the reply to command " + command +
+                                                   " within " + std::to_string(windowMs) + " ms");
             return 0;
+        }
         std::string message;
         const CReplyAssembler::Verdict verdict =
             packet.Check(static_cast<uint8_t>(m_nLastCommand), message);
@@ -339,12 +402,19 @@ int CHardwareBase::ReceiveResponse(int receiveTimeoutMs)
         WriteToDebugToFile(message);
         // A sound reply to an earlier request came late: ours may follow it.
         if (verdict != CReplyAssembler::kOtherCommand) {
+            if (verdict == CReplyAssembler::kBadCrc)
+                SetFault(LinkFailure::BadCrc, "the reply to command " + command + " had a bad CRC");
+            else
+                SetFault(LinkFailure::WrongReply, "the reply to command " + command +
+                                                      " was malformed (" + Plain(message) + ")");
             DrainReply(packet, deadline);
             return 0;
         }
+        otherCommand = packet.Packet().size() > 3 ? packet.Packet()[3] : 0;
         if (Clock::now() >= deadline) {
-            WriteToDebugToFile("ERROR: No reply to command " +
-                               Hex2(static_cast<unsigned>(m_nLastCommand)));
+            WriteToDebugToFile("ERROR: No reply to command " + command);
+            SetFault(LinkFailure::WrongReply, "the board answered command " + command +
+                                                  " under command " + Hex2(otherCommand));
             return 0;
         }
     }
@@ -355,14 +425,21 @@ int CHardwareBase::SendReceive(KLYN_CMDS command, const unsigned char* payload, 
                                int receiveTimeoutMs)
 {
     if (size < 0 || size > kMaxPayload || (size > 0 && !payload)) {
-        WriteToDebugToFile("SendCommand: Payload of " + std::to_string(size) +
-                           " bytes refused (at most " + std::to_string(kMaxPayload) + ")");
+        const std::string text = "Payload of " + std::to_string(size) + " bytes refused (at most " +
+                                 std::to_string(kMaxPayload) + ")";
+        WriteToDebugToFile("SendCommand: " + text);
+        SetLastFault(CExchangeFault(LinkFailure::Refused, command,
+                                    "command " + Hex2(command) + " was not sent: " + Plain(text)));
         return 0;
     }
     std::lock_guard guard(m_lock);
+    m_fault = CExchangeFault();
     const bool ok = SendCommand(command, payload, size) && ReceiveResponse(receiveTimeoutMs);
     if (ok)
         response.assign(m_response.begin() + 4, m_response.end() - 4);
+    else if (!m_fault.IsFault())
+        SetFault(LinkFailure::Timeout, "no reply to command " + Hex2(command));
     RecordOutcome(ok);
+    SetLastFault(ok ? CExchangeFault() : m_fault);
     return ok ? 1 : 0;
 }

@@ -17,6 +17,7 @@
 // of an exchange travels with it, under that lock.
 
 #include "CommonUtils.h"
+#include "ExchangeFault.h"
 #include "LinkStatus.h"
 #include "ReplyAssembler.h"
 #include "SerialPort.h"
@@ -89,6 +90,14 @@ public:
 
     // A copy of the link's state, safe from any thread and never waiting for an exchange.
     CLinkStatus GetLinkStatus() const;
+    // Why the calling thread's last exchange failed (kind None when it
+    // succeeded), whichever CHardwareBase ran it. Commands refused before any
+    // exchange (CHardware's checks) record their reason here too.
+    static CExchangeFault GetLastFault();
+    // Sets the calling thread's record: a command settled without an exchange
+    // (refused records) or judged after one (a reply of the wrong size), or a
+    // fresh start (no fault) before a call whose outcome is to be read.
+    static void SetLastFault(const CExchangeFault& fault);
 
     // The packet for command and payload (also used by tests and the simulator's checks).
     static CByteArray BuildPacket(uint8_t command, const unsigned char* payload, int size);
@@ -108,6 +117,7 @@ private:
     CReplyAssembler::Progress ReceivePacket(CReplyAssembler& packet, Clock::time_point deadline,
                                             int attemptTimeoutMs);
     int ReceiveResponse(int receiveTimeoutMs);
+    void SetFault(LinkFailure kind, const std::string& text);
     // Reads and throws away the rest of a damaged reply.
     void DrainReply(const CReplyAssembler& packet, Clock::time_point deadline);
     // Reopens a lost port, or follows the port to another device while the
@@ -128,6 +138,7 @@ private:
     int m_nFailedInRow = 0;
     bool m_bLostLogged = false;
     std::string m_strReopenError; // the reason last logged for a failed reopen
+    CExchangeFault m_fault;       // the exchange under way; guarded by m_lock
 
     mutable std::mutex m_statusLock;
     CLinkStatus m_linkStatus; // guarded by m_statusLock

@@ -1,5 +1,6 @@
 #include "LogRotation.h"
 
+#include "FileUtil.h"
 #include "QuillonIniConfig.h"
 
 #include <cstdio>
@@ -44,4 +45,8 @@ void CLogRotation::Rotate(const std::string& path) const
     for (int n = m_nFiles - 2; n >= 1; --n)
         std::filesystem::rename(NumberedPath(path, n), NumberedPath(path, n + 1), ignored);
     std::filesystem::rename(path, NumberedPath(path, 1), ignored);
+    // The new names on the disk too: after a power cut the log is found
+    // under its numbered name, not lost between two names.
+    int error = 0;
+    CFileUtil::SyncFolderOf(path, error);
 }

@@ -1,6 +1,7 @@
 #include "Logs.h"
 
 #include "FilePaths.h"
+#include "FileUtil.h"
 #include "LogRotation.h"
 #include "QuillonIniConfig.h"
 
@@ -24,34 +25,28 @@ std::string Timestamp(bool withMillis)
     char text[40];
     size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     if (withMillis) {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            now.time_since_epoch()).count() % 1000;
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+            1000;
         std::snprintf(text + n, sizeof text - n, ".%03d", static_cast<int>(ms));
     }
     return text;
 }
 
-// Appends one line with a single write, so concurrent writers (threads or
-// processes) never interleave inside a line.
-bool AppendLine(int fd, const std::string& line)
+// Appends one line, whole: O_APPEND puts each write at the end, and one
+// write per line keeps concurrent writers (threads or processes) from
+// interleaving inside a line; a signal in between does not cut it short.
+bool AppendLine(const CFileDescriptor& fd, const std::string& line)
 {
-    const char* p = line.data();
-    size_t left = line.size();
-    while (left > 0) {
-        const ssize_t w = ::write(fd, p, left);
-        if (w <= 0)
-            return false;
-        p += w;
-        left -= static_cast<size_t>(w);
-    }
-    return true;
+    int error = 0;
+    return CFileUtil::WriteAll(fd.Get(), line.data(), line.size(), error) == line.size();
 }
 
-int OpenForAppend(const std::string& path)
+CFileDescriptor OpenForAppend(const std::string& path)
 {
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    return CFileDescriptor(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
 }
 
 std::string ProgramName()
@@ -65,7 +60,7 @@ struct DebugLogState {
     std::mutex lock;
     std::string path;
     std::string openPath;
-    int fd = -1;
+    CFileDescriptor fd;
     std::function<void(const std::string&)> sink;
 };
 
@@ -76,19 +71,17 @@ DebugLogState& Debug()
 }
 
 // True when path no longer names the open file: another program rotated it.
-bool MovedAway(int fd, const std::string& path)
+bool MovedAway(const CFileDescriptor& fd, const std::string& path)
 {
-    struct stat open{};
-    struct stat named{};
-    if (::fstat(fd, &open) != 0 || ::stat(path.c_str(), &named) != 0)
+    struct stat open {};
+    struct stat named {};
+    if (::fstat(fd.Get(), &open) != 0 || ::stat(path.c_str(), &named) != 0)
         return true;
     return open.st_ino != named.st_ino || open.st_dev != named.st_dev;
 }
 
 void Reopen(DebugLogState& s, const std::string& path)
 {
-    if (s.fd >= 0)
-        ::close(s.fd);
     s.fd = OpenForAppend(path);
     s.openPath = path;
 }
@@ -108,17 +101,18 @@ void CDebugLog::Add(const std::string& text)
         return;
     const std::string path =
         s.path.empty() ? CFilePaths::GetLogPath() + "/TarvolinDebug.log" : s.path;
-    if (s.fd < 0 || path != s.openPath || MovedAway(s.fd, path))
+    if (!s.fd.IsOpen() || path != s.openPath || MovedAway(s.fd, path))
         Reopen(s, path);
-    if (s.fd < 0)
+    if (!s.fd.IsOpen())
         return;
     const long tid = static_cast<long>(::syscall(SYS_gettid));
     const std::string line = Timestamp(true) + " [" + std::to_string(tid) + "] " + text + "\n";
     struct stat st {};
-    if (::fstat(s.fd, &st) == 0 && CLogRotation::FromSettings().RotateIfFull(
-                                       path, static_cast<uint64_t>(st.st_size), line.size())) {
+    if (::fstat(s.fd.Get(), &st) == 0 &&
+        CLogRotation::FromSettings().RotateIfFull(path, static_cast<uint64_t>(st.st_size),
+                                                  line.size())) {
         Reopen(s, path);
-        if (s.fd < 0)
+        if (!s.fd.IsOpen())
             return;
     }
     AppendLine(s.fd, line);
@@ -145,14 +139,13 @@ void CDebugLog::SetSink(std::function<void(const std::string&)> sink)
 void CRunLog::AddEntry(const std::string& text)
 {
     std::lock_guard guard(g_runLogLock);
-    const std::string path =
-        g_runLogPath.empty() ? CFilePaths::GetLogPath() + "/" + ProgramName() + ".log" : g_runLogPath;
+    const std::string path = g_runLogPath.empty()
+                                 ? CFilePaths::GetLogPath() + "/" + ProgramName() + ".log"
+                                 : g_runLogPath;
     // Opened per entry: clearing the run log truncates the file under us.
-    const int fd = OpenForAppend(path);
-    if (fd < 0)
-        return;
-    AppendLine(fd, Timestamp(false) + "  " + text + "\n");
-    ::close(fd);
+    const CFileDescriptor fd = OpenForAppend(path);
+    if (fd.IsOpen())
+        AppendLine(fd, Timestamp(false) + "  " + text + "\n");
 }
 
 std::string CRunLog::GetFilePath()

@@ -1,5 +1,7 @@
 #include "PortResolver.h"
 
+#include "FileDescriptor.h"
+
 #include "FilePaths.h"
 
 #include <fcntl.h>
@@ -71,11 +73,9 @@ bool CPortResolver::WasLinkSeen(int port) const
 bool CPortResolver::IsRealUart(const std::string& device)
 {
     // Non-blocking, so a port waiting for its carrier does not hold us up.
-    const int fd = ::open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const CFileDescriptor fd(::open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.IsOpen())
         return false;
     serial_struct serial{};
-    const bool real = ::ioctl(fd, TIOCGSERIAL, &serial) == 0 && serial.type != PORT_UNKNOWN;
-    ::close(fd);
-    return real;
+    return ::ioctl(fd.Get(), TIOCGSERIAL, &serial) == 0 && serial.type != PORT_UNKNOWN;
 }

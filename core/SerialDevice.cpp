@@ -100,8 +100,8 @@ bool CSerialDevice::Open(const std::string& path, bool read, bool write, unsigne
         return false;
     }
     const int access = read && write ? O_RDWR : (write ? O_WRONLY : O_RDONLY);
-    m_fd = ::open(path.c_str(), access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0) {
+    m_fd.Reset(::open(path.c_str(), access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!m_fd.IsOpen()) {
         const int error = errno;
         if (error == EBUSY)
             m_eOpenFailure = OpenFailure::Busy;
@@ -114,20 +114,20 @@ bool CSerialDevice::Open(const std::string& path, bool read, bool write, unsigne
         return Fail("cannot open " + path);
     }
     // Exclusive: a second program on the same port would steal replies.
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(m_fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         Fail(path + " is in use by another program");
         m_eOpenFailure = OpenFailure::Busy;
         Close();
         return false;
     }
-    ::ioctl(m_fd, TIOCEXCL);
+    ::ioctl(m_fd.Get(), TIOCEXCL);
     if (!Configure(baud, byteSize, parity, stopBits, rts)) {
         m_eOpenFailure = OpenFailure::Unusable;
         Close();
         return false;
     }
     struct stat st {};
-    m_nDeviceId = ::fstat(m_fd, &st) == 0
+    m_nDeviceId = ::fstat(m_fd.Get(), &st) == 0
                       ? static_cast<unsigned long>(S_ISCHR(st.st_mode) ? st.st_rdev : st.st_ino)
                       : 0;
     return true;
@@ -137,7 +137,7 @@ bool CSerialDevice::Configure(unsigned baud, unsigned byteSize, unsigned parity,
                               Rts rts)
 {
     termios tio{};
-    if (::tcgetattr(m_fd, &tio) != 0)
+    if (::tcgetattr(m_fd.Get(), &tio) != 0)
         return Fail("cannot read the line settings");
     // Raw: bytes pass unchanged, no echo, no parity test, no handshake, no
     // special characters.
@@ -159,19 +159,19 @@ bool CSerialDevice::Configure(unsigned baud, unsigned byteSize, unsigned parity,
     const speed_t speed = SpeedFor(baud);
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
-    if (::tcsetattr(m_fd, TCSANOW, &tio) != 0)
+    if (::tcsetattr(m_fd.Get(), TCSANOW, &tio) != 0)
         return Fail("cannot write the line settings");
     m_nByteMicros = baud > 0 ? 10'000'000u / baud : 0;
 
     // USB adapters hold received bytes for their latency timer unless asked not to.
     serial_struct serial{};
-    if (::ioctl(m_fd, TIOCGSERIAL, &serial) == 0) {
+    if (::ioctl(m_fd.Get(), TIOCGSERIAL, &serial) == 0) {
         serial.flags |= ASYNC_LOW_LATENCY;
-        m_bLowLatency = ::ioctl(m_fd, TIOCSSERIAL, &serial) == 0;
+        m_bLowLatency = ::ioctl(m_fd.Get(), TIOCSSERIAL, &serial) == 0;
     }
 
     int dtr = TIOCM_DTR;
-    ::ioctl(m_fd, TIOCMBIC, &dtr);
+    ::ioctl(m_fd.Get(), TIOCMBIC, &dtr);
     m_bRs485 = false;
     m_bManualRtsToggle = false;
     if (rts == Rts::Toggle) {
@@ -180,10 +180,10 @@ bool CSerialDevice::Configure(unsigned baud, unsigned byteSize, unsigned parity,
         // pseudo-terminal, which needs none.
         serial_rs485 rs485{};
         rs485.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
-        m_bRs485 = ::ioctl(m_fd, TIOCSRS485, &rs485) == 0;
+        m_bRs485 = ::ioctl(m_fd.Get(), TIOCSRS485, &rs485) == 0;
         if (!m_bRs485) {
             int bits = TIOCM_RTS;
-            m_bManualRtsToggle = ::ioctl(m_fd, TIOCMBIC, &bits) == 0;
+            m_bManualRtsToggle = ::ioctl(m_fd.Get(), TIOCMBIC, &bits) == 0;
         }
     } else {
         SetRts(true);
@@ -194,26 +194,23 @@ bool CSerialDevice::Configure(unsigned baud, unsigned byteSize, unsigned parity,
 void CSerialDevice::SetRts(bool on)
 {
     int bits = TIOCM_RTS;
-    ::ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &bits);
+    ::ioctl(m_fd.Get(), on ? TIOCMBIS : TIOCMBIC, &bits);
 }
 
 void CSerialDevice::Close()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_fd.Reset();
     m_nDeviceId = 0;
 }
 
 long CSerialDevice::Read(uint8_t* buffer, size_t n, int timeoutMs)
 {
-    if (m_fd < 0)
+    if (!m_fd.IsOpen())
         return -1;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     size_t got = 0;
     while (got < n) {
-        pollfd pfd{m_fd, POLLIN, 0};
+        pollfd pfd{m_fd.Get(), POLLIN, 0};
         const int ready = ::poll(&pfd, 1, RemainingMs(deadline));
         if (ready < 0) {
             if (errno == EINTR)
@@ -222,7 +219,7 @@ long CSerialDevice::Read(uint8_t* buffer, size_t n, int timeoutMs)
         }
         if (ready == 0)
             break;
-        const ssize_t r = ::read(m_fd, buffer + got, n - got);
+        const ssize_t r = ::read(m_fd.Get(), buffer + got, n - got);
         if (r > 0) {
             got += static_cast<size_t>(r);
             // A few bytes at a time means the rest of a long reply is still
@@ -254,14 +251,14 @@ long CSerialDevice::Read(uint8_t* buffer, size_t n, int timeoutMs)
 
 long CSerialDevice::Write(const uint8_t* buffer, size_t n, int timeoutMs)
 {
-    if (m_fd < 0)
+    if (!m_fd.IsOpen())
         return -1;
     if (m_bManualRtsToggle)
         SetRts(true);
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     size_t done = 0;
     while (done < n) {
-        const ssize_t w = ::write(m_fd, buffer + done, n - done);
+        const ssize_t w = ::write(m_fd.Get(), buffer + done, n - done);
         if (w > 0) {
             done += static_cast<size_t>(w);
             continue;
@@ -269,7 +266,7 @@ long CSerialDevice::Write(const uint8_t* buffer, size_t n, int timeoutMs)
         if (w < 0 && errno == EINTR)
             continue;
         if (w < 0 && errno == EAGAIN) {
-            pollfd pfd{m_fd, POLLOUT, 0};
+            pollfd pfd{m_fd.Get(), POLLOUT, 0};
             if (::poll(&pfd, 1, RemainingMs(deadline)) > 0 && !(pfd.revents & (POLLHUP | POLLERR)))
                 continue;
         }
@@ -279,7 +276,7 @@ long CSerialDevice::Write(const uint8_t* buffer, size_t n, int timeoutMs)
         break;
     }
     if (m_bManualRtsToggle) {
-        ::tcdrain(m_fd);
+        ::tcdrain(m_fd.Get());
         SetRts(false);
     }
     return done > 0 || n == 0 ? static_cast<long>(done) : -1;
@@ -287,15 +284,15 @@ long CSerialDevice::Write(const uint8_t* buffer, size_t n, int timeoutMs)
 
 bool CSerialDevice::Purge()
 {
-    if (m_fd < 0)
+    if (!m_fd.IsOpen())
         return false;
-    return ::tcflush(m_fd, TCIOFLUSH) == 0;
+    return ::tcflush(m_fd.Get(), TCIOFLUSH) == 0;
 }
 
 int CSerialDevice::Pending() const
 {
     int count = 0;
-    if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &count) != 0)
+    if (!m_fd.IsOpen() || ::ioctl(m_fd.Get(), FIONREAD, &count) != 0)
         return 0;
     return count;
 }

@@ -4,6 +4,8 @@
 // poll(). Everything platform-specific about the port lives here, so a port
 // to another system replaces this adapter only.
 
+#include "FileDescriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,7 +41,7 @@ public:
     bool Open(const std::string& path, bool read, bool write, unsigned baud, unsigned byteSize,
               unsigned parity, unsigned stopBits, Rts rts);
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_fd.IsOpen(); }
 
     // Reads up to n bytes; returns when n arrived or timeoutMs ran out, with
     // the count read (0 on a timeout). -1 when the device hung up or failed;
@@ -71,7 +73,7 @@ private:
     void SetRts(bool on);
     bool Fail(const std::string& what);
 
-    int m_fd = -1;
+    CFileDescriptor m_fd;
     bool m_bHungUp = false;
     OpenFailure m_eOpenFailure = OpenFailure::None;
     unsigned long m_nDeviceId = 0;

@@ -3,6 +3,12 @@
 // word every 100 ms, fetches each new pulse as soon as the word announces one,
 // keeps the latest pulse, and tells the program through a notifier.
 //
+// It is also the link's own thread for the requests programs queue
+// (CLinkQueue): between two status cycles it runs their steps one exchange
+// at a time, as soon as they arrive. A status cycle that falls due waits for
+// at most the one exchange under way, and a request waits for at most one
+// status cycle between two of its steps, so neither starves the other.
+//
 // A pulse is fetched only on the word of a status exchange that succeeded in
 // the same cycle: the word kept from an earlier cycle says nothing about a
 // new pulse. And since the board answers the pulse command with its latest
@@ -10,6 +16,7 @@
 // posted is counted as a repeat and not posted again.
 
 #include "HardwareStatus.h"
+#include "LinkQueue.h"
 #include "PulseData.h"
 
 #include <atomic>
@@ -35,18 +42,23 @@ public:
     void Start();
     // Ends the loop at the end of the current cycle and joins the thread.
     void Stop();
+    // Ends a WaitFor under way (or the next one) early.
+    void Wake();
     // After Stop: runs the loop again on a new thread.
     void Restart();
     int GetState() const { return m_nState.load(); }
 
 protected:
     virtual void Run() = 0;
+    // Runs on the starting thread just before the thread starts.
+    virtual void OnStarting() {}
     bool ShouldRun() const
     {
         const int state = m_nState.load();
         return state == kRunning || state == kIdle;
     }
-    // Sleeps for up to duration; returns early when the thread is told to stop.
+    // Sleeps for up to duration; returns early when the thread is told to
+    // stop or Wake() is called.
     void WaitFor(std::chrono::steady_clock::duration duration);
 
 private:
@@ -54,6 +66,7 @@ private:
     std::thread m_thread;
     std::mutex m_waitLock;
     std::condition_variable m_wake;
+    bool m_bWakeUp = false; // guarded by m_waitLock
 };
 
 class CStatusPollar : public CZelThreadBase {
@@ -74,13 +87,21 @@ public:
     // Pulses fetched again with the index of the last one posted, and not posted.
     uint64_t GetRepeatedPulseCount() const { return m_nRepeatedPulses.load(); }
 
+    // Queues a request for this thread (see CLinkQueue); its completion runs
+    // on this thread. While the thread is not running the request fails at once.
+    int Submit(const CLinkRequest& request, CLinkQueue::Completion done);
+    void Cancel(int id);
+
 protected:
     void Run() override;
+    void OnStarting() override;
 
 private:
     void Notify(unsigned message);
     // true once both revisions have been read.
     bool ReadRevisions();
+    // One status exchange, and the pulse it announces.
+    void PollCycle();
 
     CHardware& m_hardware;
     CHardwareStatus m_status;
@@ -89,4 +110,13 @@ private:
     std::mutex m_notifierLock;
     Notifier m_notifier;
     std::atomic<uint64_t> m_nRepeatedPulses{0};
+    CLinkQueue m_queue;
+
+    // The poll loop's own state; only the poller's thread touches it.
+    bool m_bRevisionsRead = false;
+    bool m_bRevisionsRetried = false;
+    CPulseData m_pulse;
+    unsigned short m_nStatus = 0;
+    bool m_bPosted = false;
+    long m_nLastIndex = 0;
 };

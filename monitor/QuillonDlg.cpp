@@ -5,6 +5,7 @@
 #include "FileDialogService.h"
 #include "FilePaths.h"
 #include "InstrumentBacking.h"
+#include "LinkRequester.h"
 #include "Logs.h"
 #include "MessageService.h"
 #include "MonitorText.h"
@@ -324,12 +325,20 @@ void CQuillonDlg::OnRecordStop()
 void CQuillonDlg::ResetToReady()
 {
     StopRecording(nullptr);
-    if (CCoreInterface::ResetToReady())
-        CMessageService::Show("Reset to Ready command sent successfully", "Tarvolin Monitor",
-                              MessageIcon::Information);
-    else
-        CMessageService::Show("Failed to send command Reset to Ready", "Tarvolin Monitor",
-                              MessageIcon::Error);
+    if (m_nResetRequest)
+        return; // the one sent is still on its way
+    CLinkRequest reset;
+    reset.eOperation = LinkOperation::ResetToReady;
+    m_nResetRequest = m_pLink->Submit(reset, [this](const CLinkResult& result) {
+        m_nResetRequest = 0;
+        if (result.nResult)
+            CMessageService::Show("Reset to Ready command sent successfully", "Tarvolin Monitor",
+                                  MessageIcon::Information);
+        else
+            CMessageService::Show("Failed to send command Reset to Ready\n" +
+                                      result.fault.GetSentence(),
+                                  "Tarvolin Monitor", MessageIcon::Error);
+    });
 }
 
 void CQuillonDlg::OnButtonClicked(unsigned id)
@@ -373,6 +382,7 @@ void CQuillonDlg::OnButtonClicked(unsigned id)
 void CQuillonDlg::CreateDialogs()
 {
     m_pBacking = std::make_unique<CInstrumentBacking>();
+    m_pLink = new CLinkRequester(this);
     CDialogOptions options;
     options.caption = kCaption;
     options.pFallback = &m_configFile;
@@ -398,8 +408,10 @@ void CQuillonDlg::ShowDialog(QWidget* dialog, const std::function<void()>& refre
 {
     if (dialog->isVisible())
         return;
-    ShowCentred(dialog);
+    // The board's answer takes longest: ask first, then lay out and show
+    // the dialog while the request is on the wire.
     refresh();
+    ShowCentred(dialog);
 }
 
 void CQuillonDlg::OnGatesChanged()

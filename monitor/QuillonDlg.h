@@ -17,6 +17,7 @@
 #include <memory>
 
 class CInstrumentBacking;
+class CLinkRequester;
 class CPlotDlg;
 class CQuillonBoardChanDialog;
 class CQuillonGatesModesDialog;
@@ -49,6 +50,8 @@ public:
     void OnClearReference(int reference);
     void OnRecordStart();
     void OnRecordStop();
+    // Stops a recording, then sends Reset to Ready through the link's queue;
+    // the message box follows when the board has answered.
     void ResetToReady();
     void OnButtonClicked(unsigned id) override;
     // UM_GATES_CHANGED: the gate dialog sent gates; the board/channel
@@ -95,8 +98,8 @@ private:
     void ShowRunState();
     void StopRecording(const char* runLogEntry);
     void CreateDialogs();
-    // Shows a dialog centred over the window unless it is visible already;
-    // then runs refresh (what showing it does).
+    // Unless the dialog is visible already: runs refresh (what showing it
+    // does, starting its reads) and shows it centred over the window.
     void ShowDialog(QWidget* dialog, const std::function<void()>& refresh);
     void SaveConfigAs();
     void ApplyConfig(const std::string& path);
@@ -112,6 +115,9 @@ private:
     // the configuration file object is the image of the last file saved or
     // opened and their fallback when the board cannot be read.
     std::unique_ptr<CInstrumentBacking> m_pBacking;
+    // The window's own requests to the link's thread (Reset to Ready).
+    CLinkRequester* m_pLink = nullptr;
+    int m_nResetRequest = 0;
     CConfigFile m_configFile;
     CQuillonGatesModesDialog* m_pGateDialog = nullptr;
     CQuillonBoardChanDialog* m_pBoardDialog = nullptr;

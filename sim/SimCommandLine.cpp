@@ -44,6 +44,10 @@ void CSimCommandLine::Declare(COptionTable& table, CBinding& b)
     table.Text("--eeprom", o.eepromPath, "FILE", "keep the parameters saved by the host in FILE");
     table.Real("--duration", b.parsed.durationSeconds, 0, 1e9, "S", "exit after S real seconds")
         .Default("until a signal");
+    table.Real("--reply-latency", o.replyLatencyMs, 0, 60'000, "MS",
+               "the board's own time to answer, after a request's last byte");
+    table.Real("--set-latency", o.setReplyLatencyMs, 0, 60'000, "MS",
+               "extra time to acknowledge the set commands (0x10, 0x12, 0x14, 0x15, 0x20)");
     table
         .Integer("--sticky-status", b.parsed.stickyStatus, 0, 0xFFFF, "BITS",
                  "status bits set on every status reply (0x0100: the board keeps offering a "
@@ -71,6 +75,9 @@ void CSimCommandLine::Declare(COptionTable& table, CBinding& b)
     table.Integer("--silent-every", every(SimFault::Silence), 1, kMaxEvery, "K", "no reply at all");
     table.Integer("--drop-every", every(SimFault::Drop), 1, kMaxEvery, "K",
                   "no reply; unplug the board for --drop-ms");
+    table.Integer("--mixed-every", every(SimFault::Mixed), 1, kMaxEvery, "K",
+                  "each time the next of: split, garbage, bad CRC, wrong code, silence, "
+                  "garbage and split");
     table
         .Real("--drop-after", b.parsed.dropAfterSeconds, 0, 1e9, "S",
               "unplug the board once, after S real seconds")

@@ -35,13 +35,11 @@ void PrintCounters(const CBoardSimulator& simulator)
     }
     if (!perCommand.empty())
         std::printf("tarvolin-boardsim: requests by command:%s\n", perCommand.c_str());
-    static const char* const kFaultNames[kSimFaultKinds] = {"split",      "garbage", "bad CRC",
-                                                            "wrong code", "silence", "drop"};
     std::string faults;
     for (int k = 0; k < kSimFaultKinds; ++k) {
         if (c.faults[static_cast<size_t>(k)] == 0)
             continue;
-        faults += std::string(" ") + kFaultNames[k] + ":" +
+        faults += std::string(" ") + SimFaultName(static_cast<SimFault>(k)) + ":" +
                   std::to_string(c.faults[static_cast<size_t>(k)]);
     }
     if (!faults.empty())

@@ -4,7 +4,7 @@
 #include "FilePaths.h"
 #include "Hardware.h"
 #include "LogCapture.h"
-#include "PortFixture.h"
+#include "SimulatedBoard.h"
 #include "QuillonIniConfig.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ protected:
         void SetTimeout(int ms) { SetReceiveTimeout(ms); }
     };
 
-    PortsFolder m_ports;
+    testsupport::CPortsFolder m_ports;
     std::unique_ptr<CBoardSimulator> m_sim;
     Hardware m_hardware;
 };
@@ -354,7 +354,7 @@ TEST_F(LinkTest, ASetCommandMayTakeSecondsToBeAcknowledgedAndNoOtherExchangeWait
 
 TEST_F(LinkTest, AFailedPulseExchangeStillWritesItsPulseLogLine)
 {
-    TempDir common;
+    testsupport::CTempDir common;
     ::setenv("TARVOLIN_COMMON_DATA", common.Path().c_str(), 1);
     CFilePaths::SetInstrumentId("GC1");
     CQuillonIniConfig::Reset(); // no INI file: the pulse log is on

@@ -4,7 +4,7 @@
 #include "FilePaths.h"
 #include "Hardware.h"
 #include "Logs.h"
-#include "PortFixture.h"
+#include "SimulatedBoard.h"
 #include "QuillonIniConfig.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ TEST(LogRotation, NumbersGoBeforeTheExtension)
 
 TEST(LogRotation, ShiftsTheFilesUpAndDropsTheOldest)
 {
-    TempDir dir;
+    testsupport::CTempDir dir;
     const std::string log = dir.File("X.log");
     WriteText(log, "live");
     WriteText(dir.File("X.1.log"), "older");
@@ -72,7 +72,7 @@ class LogLimits : public testing::TestWithParam<LimitCase> {};
 
 TEST_P(LogLimits, ComeFromTheIniFileWithinTheirRange)
 {
-    TempDir dir;
+    testsupport::CTempDir dir;
     CQuillonIniConfig::Reset();
     if (!GetParam().ini.empty() || GetParam().name == "EmptyFile") {
         WriteText(dir.File("settings.ini"), GetParam().ini);
@@ -111,7 +111,7 @@ protected:
         CFilePaths::SetInstrumentId("");
         ::unsetenv("TARVOLIN_COMMON_DATA");
     }
-    TempDir m_dir;
+    testsupport::CTempDir m_dir;
 };
 
 TEST_F(RotatingLogs, TheDebugLogKeepsItsFilesBelowTheLimit)
@@ -141,7 +141,7 @@ TEST_F(RotatingLogs, TheDebugLogKeepsItsFilesBelowTheLimit)
 
 TEST_F(RotatingLogs, ThePulseLogKeepsItsFilesBelowTheLimit)
 {
-    PortsFolder ports;
+    testsupport::CPortsFolder ports;
     CSimOptions options;
     options.baud = 0;
     options.portsDir = ports.Dir();

@@ -4,7 +4,7 @@
 #include "FilePaths.h"
 #include "Hardware.h"
 #include "LogCapture.h"
-#include "PortFixture.h"
+#include "SimulatedBoard.h"
 #include "QuillonIniConfig.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +72,7 @@ protected:
         m_hardware.Connect(1);
     }
 
-    PortsFolder m_ports;
+    testsupport::CPortsFolder m_ports;
     std::unique_ptr<CBoardSimulator> m_sim;
     TestHardware m_hardware;
     Notifications m_notes;
@@ -213,7 +213,7 @@ TEST_F(PollerTest, FaultsOnManyRepliesNeverPostAPulseTwice)
 
 TEST_F(PollerTest, TheCoreInterfaceStartsOneLinkAndStopsItCleanly)
 {
-    TempDir common;
+    testsupport::CTempDir common;
     ::setenv("TARVOLIN_COMMON_DATA", common.Path().c_str(), 1);
     CFilePaths::SetInstrumentId("GC1");
     CQuillonIniConfig::Reset();
@@ -260,9 +260,9 @@ namespace {
 // at exit before the logs it writes to are gone. Everything here lives until exit.
 void RunTheLinkAndExitWithoutCleanup()
 {
-    static TempDir common;
+    static testsupport::CTempDir common;
     ::setenv("TARVOLIN_COMMON_DATA", common.Path().c_str(), 1);
-    static PortsFolder ports;
+    static testsupport::CPortsFolder ports;
     CSimOptions options;
     options.baud = 0;
     options.portsDir = ports.Dir();

@@ -3,7 +3,7 @@
 #include "BoardSimulator.h"
 #include "Hardware.h"
 #include "LogCapture.h"
-#include "PortFixture.h"
+#include "SimulatedBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +35,8 @@ class PortResolution : public testing::TestWithParam<ResolveCase> {};
 TEST_P(PortResolution, PrefersTheLinkAndFallsBackOnlyToARealUart)
 {
     const ResolveCase& c = GetParam();
-    PortsFolder ports;
-    FarEnd adapter, builtIn;
+    testsupport::CPortsFolder ports;
+    testsupport::CFarEnd adapter, builtIn;
     CPortResolver resolver(
         [&](const std::string& device) { return c.realUart && device == builtIn.SlavePath(); },
         [&](int) { return builtIn.SlavePath(); });
@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PortResolution, TheDefaultBuiltInPortIsTtySOfOneLess)
 {
-    PortsFolder ports;
+    testsupport::CPortsFolder ports;
     std::string asked;
     CPortResolver resolver(
         [&](const std::string& device) {
@@ -116,13 +116,13 @@ protected:
         return false;
     }
 
-    PortsFolder m_ports;
+    testsupport::CPortsFolder m_ports;
     TestHardware m_hardware;
 };
 
 TEST_F(FollowingTheAdapter, ALinkThatAppearsIsPreferredToTheBuiltInPort)
 {
-    FarEnd uart; // a built-in port that exists and never answers
+    testsupport::CFarEnd uart; // a built-in port that exists and never answers
     m_hardware.SetPortResolver(
         CPortResolver([&](const std::string& d) { return d == uart.SlavePath(); },
                       [&](int) { return uart.SlavePath(); }));

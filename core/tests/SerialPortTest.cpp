@@ -2,7 +2,7 @@
 // and recovery from a lost line.
 #include "Hardware.h"
 #include "LogCapture.h"
-#include "PortFixture.h"
+#include "SimulatedBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -37,14 +37,14 @@ long ElapsedMs(Clock::time_point since)
 
 TEST(SerialPort, OpeningFailsCleanlyForMissingPortsAndBadModes)
 {
-    PortsFolder ports;
+    testsupport::CPortsFolder ports;
     TestPort port;
     EXPECT_EQ(port.SetReceiveTimeout(50), 0);
     EXPECT_EQ(port.IsTimeoutSet(), 0) << "a port never opened records no timeout";
     EXPECT_EQ(port.Open(7, 57600, 8, 0, 0), 0);
     EXPECT_EQ(port.HasValidConnection(), 0);
 
-    FarEnd line;
+    testsupport::CFarEnd line;
     ports.PointAt(7, line.SlavePath());
     EXPECT_EQ(port.OpenComPort(7, 3, 57600, 8, 0, 0), 0);
     EXPECT_EQ(port.HasValidConnection(), 0);
@@ -65,8 +65,8 @@ TEST(SerialPort, OpeningFailsCleanlyForMissingPortsAndBadModes)
 
 TEST(SerialPort, ReadMakesFiveAttemptsAndStopsAtTheFirstByte)
 {
-    PortsFolder ports;
-    FarEnd line;
+    testsupport::CPortsFolder ports;
+    testsupport::CFarEnd line;
     ports.PointAt(2, line.SlavePath());
     TestPort port;
     ASSERT_EQ(port.Open(2, 57600, 8, 0, 0), 1);
@@ -103,8 +103,8 @@ TEST(SerialPort, ReadMakesFiveAttemptsAndStopsAtTheFirstByte)
 
 TEST(SerialPort, AWriteThatMovesOnlyPartOfTheDataFails)
 {
-    PortsFolder ports;
-    FarEnd line; // never reads: the line fills up
+    testsupport::CPortsFolder ports;
+    testsupport::CFarEnd line; // never reads: the line fills up
     ports.PointAt(6, line.SlavePath());
     TestPort port;
     ASSERT_EQ(port.Open(6, 57600, 8, 0, 0), 1);
@@ -118,8 +118,8 @@ TEST(SerialPort, AWriteThatMovesOnlyPartOfTheDataFails)
 
 TEST(SerialPort, AnUnsupportedBaudRateIsRefusedAndLogged)
 {
-    PortsFolder ports;
-    FarEnd line;
+    testsupport::CPortsFolder ports;
+    testsupport::CFarEnd line;
     ports.PointAt(8, line.SlavePath());
     TestPort port;
     EXPECT_EQ(port.Open(8, 12345, 8, 0, 0), 0);
@@ -137,15 +137,15 @@ TEST(SerialPort, AnUnsupportedBaudRateIsRefusedAndLogged)
 
 TEST(SerialPort, AWriteOnALostLineReopensWithTheSameSettingsAndTimeout)
 {
-    PortsFolder ports;
-    auto first = std::make_unique<FarEnd>();
+    testsupport::CPortsFolder ports;
+    auto first = std::make_unique<testsupport::CFarEnd>();
     ports.PointAt(3, first->SlavePath());
     TestPort port;
     ASSERT_EQ(port.Open(3, 57600, 8, 0, 0), 1);
     ASSERT_EQ(port.SetReceiveTimeout(40), 1);
 
     first->Close(); // the far end hangs up...
-    FarEnd second;  // ...and comes back as another device behind the same link
+    testsupport::CFarEnd second;  // ...and comes back as another device behind the same link
     ports.PointAt(3, second.SlavePath());
     const unsigned char data[] = {1, 2, 3};
     int written = -1;
@@ -167,8 +167,8 @@ TEST(SerialPort, AWriteOnALostLineReopensWithTheSameSettingsAndTimeout)
 
 TEST(SerialPort, AReadOnAHungUpLineClosesThePort)
 {
-    PortsFolder ports;
-    FarEnd line;
+    testsupport::CPortsFolder ports;
+    testsupport::CFarEnd line;
     ports.PointAt(4, line.SlavePath());
     TestPort port;
     ASSERT_EQ(port.Open(4, 57600, 8, 0, 0), 1);
@@ -181,7 +181,7 @@ TEST(SerialPort, AReadOnAHungUpLineClosesThePort)
 
 TEST(PacketLayer, AClosedPortFailsWithOneMessageAndNothingIsSent)
 {
-    PortsFolder ports;
+    testsupport::CPortsFolder ports;
     TestHardware hardware;
     LogCapture log;
     CByteArray response = {9, 9};
@@ -193,8 +193,8 @@ TEST(PacketLayer, AClosedPortFailsWithOneMessageAndNothingIsSent)
 
 TEST(PacketLayer, OversizedPayloadsAndEventTablesAreRefused)
 {
-    PortsFolder ports;
-    FarEnd line;
+    testsupport::CPortsFolder ports;
+    testsupport::CFarEnd line;
     ports.PointAt(5, line.SlavePath());
     TestHardware hardware;
     ASSERT_EQ(hardware.Open(5, 57600, 8, 0, 0), 1);

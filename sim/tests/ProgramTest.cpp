@@ -136,6 +136,55 @@ TEST(BoardSimProgram, SaysWhereItListensAnswersAndExitsCleanlyOnSigterm)
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 }
 
+TEST(SimCommandLine, TakesTheLatenciesAndTheMixedFaultsOfTheSimulator)
+{
+    CSimCommandLine::CArgs args;
+    std::string error;
+    ASSERT_EQ(CSimCommandLine::Parse({"--reply-latency", "2.5", "--set-latency", "400",
+                                      "--mixed-every", "3", "--fault-command", "0x13"},
+                                     args, error),
+              1)
+        << error;
+    EXPECT_DOUBLE_EQ(args.options.replyLatencyMs, 2.5);
+    EXPECT_DOUBLE_EQ(args.options.setReplyLatencyMs, 400.0);
+    ASSERT_EQ(args.options.faults.size(), 1u);
+    EXPECT_EQ(args.options.faults[0].kind, SimFault::Mixed);
+    EXPECT_EQ(args.options.faults[0].every, 3);
+    EXPECT_EQ(args.options.faults[0].command, 0x13);
+    for (const auto& [bad, why] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--set-latency", "-1"}, "--set-latency: -1 is out of range"},
+             {{"--reply-latency", "soon"}, "--reply-latency: \"soon\" is not a number"},
+             {{"--mixed-every", "0"}, "--mixed-every: 0 is out of range"}}) {
+        EXPECT_EQ(CSimCommandLine::Parse(bad, args, error), 0) << bad[0];
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+    }
+    const std::string usage = CSimCommandLine::Usage();
+    for (const char* option : {"--set-latency MS", "--reply-latency MS", "--mixed-every K"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+TEST(BoardSimProgram, CountsTheMixedFaultsUnderTheirOwnNames)
+{
+    TempDir dir;
+    const std::string ports = dir.File("Ports");
+    testsupport::CChildProcess child;
+    ASSERT_TRUE(child.Start({TARVOLIN_BOARDSIM_PATH, "--port", "32", "--ports-dir", ports, "--baud",
+                             "0", "--split-pause", "10", "--mixed-every", "1"}));
+    ASSERT_TRUE(child.ReadUntil([](const std::string& t) { return t.find('\n') != std::string::npos; }))
+        << child.Err();
+    {
+        // Split, garbage, bad CRC, wrong code: each still brings a packet.
+        RawHost host(ports + "/COM32");
+        for (int i = 0; i < 4; ++i)
+            ASSERT_TRUE(host.Exchange(0x01)) << "exchange " << i;
+    }
+    ASSERT_TRUE(child.Signal(SIGTERM));
+    EXPECT_EQ(child.Wait(), 0);
+    EXPECT_NE(child.Out().find("faults injected: split:1 garbage:1 bad CRC:1 wrong code:1\n"),
+              std::string::npos)
+        << child.Out();
+}
+
 TEST(BoardSimProgram, AskedForHelpPrintsTheOptionsAndABadLineTheReason)
 {
     testsupport::CProgramResult help = testsupport::RunProgram({TARVOLIN_BOARDSIM_PATH, "--help"});
