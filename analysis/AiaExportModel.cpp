@@ -450,6 +450,7 @@ int OAiaExportModel::Export(const std::string& path, const OChromatogram& chroma
     values.delayTime = m_fields.retentionUnit != 0 ? x.front() / 60.0f : x.front();
     if (!m_writer.Write(values, message))
         return 0;
+    m_nExportedCount = values.count;
     if (profile)
         SaveToProfile(*profile);
     return 1;

@@ -136,6 +136,8 @@ public:
     // the profile (when one is given). 1, or 0 with message and nothing written.
     int Export(const std::string& path, const OChromatogram& chromatogram, int gate,
                IAiaProfile* profile, std::string& message);
+    // Values the last successful Export wrote (0 before one).
+    int GetExportedCount() const { return m_nExportedCount; }
     // The thirty values for path and a resampled trace.
     OAiaValues BuildValues(const std::string& path, std::vector<float> resampled) const;
     void SaveToProfile(IAiaProfile& profile) const;
@@ -173,4 +175,5 @@ private:
     std::optional<int64_t> m_injection;
     std::string m_strInjectionNote;
     OAiaWriter m_writer;
+    int m_nExportedCount = 0;
 };
