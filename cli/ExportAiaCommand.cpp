@@ -82,14 +82,14 @@ bool CExportAiaCommand::CheckField(const std::string& assignment, std::string& w
 
 void CExportAiaCommand::DeclareOptions(COptionTable& options)
 {
-    DeclareRecordingOptions(options, m_strPath, m_strCnfg);
+    DeclareRecording(options, m_strPath);
     options.Integer("--gate", m_nGate, 1, 5, "N", "the gate whose trace is exported")
         .What("the gate number")
         .Required();
-    options.Integer("--rate", m_nRate, 0, 1000, "HZ", "sampling rate of the file, in Hz")
+    options.Integer("--rate", m_nRate, 0, 1000, "5|10|20|50", "sampling rate of the file, in Hz")
         .OneOf({5, 10, 20, 50})
         .What("the sampling rate");
-    options.Text("--unit", m_strUnit, "UNIT", "retention unit of the file's times: sec or min")
+    options.Text("--unit", m_strUnit, "sec|min", "retention unit of the file's times")
         .What("the retention unit")
         .Rule([](const std::string& unit, std::string& why) {
             if (unit == "sec" || unit == "min")
@@ -97,6 +97,7 @@ void CExportAiaCommand::DeclareOptions(COptionTable& options)
             why = "\"" + unit + "\" is not sec or min";
             return false;
         });
+    DeclareSetUpFile(options, m_strCnfg);
     options
         .TextList("--field", m_fields, "NAME=VALUE",
                   "a descriptive field of the file by its profile name: ExpTitle, "

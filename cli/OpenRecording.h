@@ -12,6 +12,9 @@ namespace cli {
 
 // FILE.KLYN and --cnfg SETUP.cnfg, bound to path and cnfg.
 void DeclareRecordingOptions(COptionTable& options, std::string& path, std::string& cnfg);
+// The two alone, for commands that place other options between them.
+void DeclareRecording(COptionTable& options, std::string& path);
+void DeclareSetUpFile(COptionTable& options, std::string& cnfg);
 
 // Opens path into document and computes its chromatogram; with cnfg, the
 // set-up file's records then replace the recording's, as Open cfg File does

@@ -118,6 +118,7 @@ COptionTable::COption& COptionTable::COption::Optional()
 COptionTable::COption& COptionTable::COption::Required()
 {
     required = true;
+    defaultText.clear(); // a value that must be given has no default to show
     return *this;
 }
 

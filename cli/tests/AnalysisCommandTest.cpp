@@ -92,6 +92,8 @@ protected:
             ASSERT_EQ(doc.OpenCfgFile(cnfg, message), 1) << message;
         }
     }
+
+public:
     // A set-up whose first gate looks elsewhere in the pulse.
     std::string OtherSetUp()
     {
@@ -109,7 +111,6 @@ protected:
         return path;
     }
 
-public:
     testsupport::CTempDir dir;
 };
 
@@ -438,6 +439,11 @@ INSTANTIATE_TEST_SUITE_P(
                     return std::vector<std::string>{"analyze", t.dir.File("x.KLYN")};
                 },
                 "x.KLYN: Could not open the document."},
+        Failure{"ASetUpFileForTheRecording",
+                [](AnalysisCommand& t) {
+                    return std::vector<std::string>{"analyze", t.OtherSetUp()};
+                },
+                "other.cnfg is not a recording (.KLYN): it is a board set-up file"},
         Failure{"NinePulses",
                 [](AnalysisCommand& t) {
                     recordings::Write(t.dir.File("nine.KLYN"), TwoGateHeader(), Pulses(9));
