@@ -452,6 +452,7 @@ int OAiaExportModel::Export(const std::string& path, const OChromatogram& chroma
     OAiaPeakSection peaks(m_peaks, values.retentionUnit, m_strPeakComments);
     if (!m_writer.Write(values, {&peaks}, message))
         return 0;
+    m_nExportedCount = values.count;
     if (profile)
         SaveToProfile(*profile);
     return 1;

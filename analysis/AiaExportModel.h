@@ -137,6 +137,8 @@ public:
     // the profile (when one is given). 1, or 0 with message and nothing written.
     int Export(const std::string& path, const OChromatogram& chromatogram, int gate,
                IAiaProfile* profile, std::string& message);
+    // Values the last successful Export wrote (0 before one).
+    int GetExportedCount() const { return m_nExportedCount; }
     // The thirty values for path and a resampled trace.
     OAiaValues BuildValues(const std::string& path, std::vector<float> resampled) const;
     void SaveToProfile(IAiaProfile& profile) const;
@@ -182,4 +184,5 @@ private:
     OAiaWriter m_writer;
     std::vector<OPeak> m_peaks;
     std::string m_strPeakComments;
+    int m_nExportedCount = 0;
 };

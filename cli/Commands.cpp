@@ -1,10 +1,16 @@
 #include "Commands.h"
 
+#include "AnalyzeCommand.h"
 #include "CommandSet.h"
+#include "ConfigApplyCommand.h"
+#include "ConfigSaveCommand.h"
+#include "ConfigShowCommand.h"
+#include "ExportAiaCommand.h"
 #include "InspectCommand.h"
 #include "MessageService.h"
 #include "RecordCommand.h"
 #include "RepairCommand.h"
+#include "ReportCommand.h"
 #include "SampleConfigCommand.h"
 #include "StatusCommand.h"
 
@@ -51,6 +57,23 @@ const CCommandSet& Commands()
                 "give a recording that did not finish the count of the pulses it holds (into "
                 "FILE-repaired.KLYN)",
                 [] { return std::make_unique<CRepairCommand>(); });
+        set.Add("config save",
+                "read the set-up an instrument holds (gates, board and channels, timed events) "
+                "into a set-up file",
+                [] { return std::make_unique<CConfigSaveCommand>(); });
+        set.Add("config apply",
+                "send a set-up file to an instrument, in the order the Monitor sends it",
+                [] { return std::make_unique<CConfigApplyCommand>(); });
+        set.Add("config show", "print a set-up file",
+                [] { return std::make_unique<CConfigShowCommand>(); });
+        set.Add("analyze",
+                "compute a recording's chromatogram: pulses, time span, each trace's minimum "
+                "and maximum; --csv writes the traces",
+                [] { return std::make_unique<CAnalyzeCommand>(); });
+        set.Add("export-aia", "export one gate's chromatogram as an AIA (ANDI) file",
+                [] { return std::make_unique<CExportAiaCommand>(); });
+        set.Add("report", "print a recording's configuration report",
+                [] { return std::make_unique<CReportCommand>(); });
         return set;
     }();
     return commands;

@@ -8,6 +8,9 @@
 //   commands.Add("inspect", "print any Tarvolin file readably",
 //                [] { return std::make_unique<CInspectCommand>(); });
 //   return commands.Run(args, std::cout, std::cerr);
+//
+// A name of two words ("config save", "config apply") makes the first word a
+// group: "tarvolin config" alone lists the group's commands.
 
 #include "Command.h"
 
@@ -34,8 +37,11 @@ public:
     std::string Usage() const;
     // One command: synopsis, summary, options. Empty for an unknown name.
     std::string Help(const std::string& name) const;
+    // The commands of a group ("config"). Empty when no command is in it.
+    std::string GroupUsage(const std::string& group) const;
 
-    // args[0] names the command; "--help", "-h" or "help [COMMAND]" print help.
+    // args[0] (and args[1] for a command of a group) names the command;
+    // "--help", "-h" or "help [COMMAND]" print help.
     int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) const;
 
 private:
@@ -45,6 +51,9 @@ private:
         Factory make;
     };
     const CEntry* Find(const std::string& name) const;
+    // The command args name from their start; words: how many arguments name it.
+    const CEntry* Resolve(const std::vector<std::string>& args, size_t& words) const;
+    bool IsGroup(const std::string& word) const;
     std::string Synopsis(const CEntry& entry) const;
 
     std::string m_strProgram;

@@ -115,6 +115,13 @@ COptionTable::COption& COptionTable::COption::Optional()
     return *this;
 }
 
+COptionTable::COption& COptionTable::COption::Required()
+{
+    required = true;
+    defaultText.clear(); // a value that must be given has no default to show
+    return *this;
+}
+
 COptionTable::COptionTable(std::string program) : m_strProgram(std::move(program))
 {
 }
@@ -183,6 +190,22 @@ COptionTable::COption& COptionTable::Text(const std::string& name, std::string& 
     return Add(std::move(option));
 }
 
+COptionTable::COption& COptionTable::TextList(const std::string& name,
+                                              std::vector<std::string>& target,
+                                              const std::string& value, const std::string& help)
+{
+    COption option;
+    option.name = name;
+    option.type = OptionType::Text;
+    option.value = value;
+    option.help = help;
+    option.repeatable = true;
+    option.apply = [&target](const std::string& text, long long, double) {
+        target.push_back(text);
+    };
+    return Add(std::move(option));
+}
+
 COptionTable::COption& COptionTable::Positional(const std::string& value, std::string& target,
                                                 const std::string& help)
 {
@@ -227,6 +250,7 @@ std::string COptionTable::Suggestion(const std::string& name) const
 bool COptionTable::Take(COption& option, const std::string& text, std::string& error)
 {
     const std::string& name = option.name;
+    option.given = true;
     switch (option.type) {
     case OptionType::Integer: {
         long long value = 0;
@@ -286,6 +310,8 @@ bool COptionTable::Take(COption& option, const std::string& text, std::string& e
 int COptionTable::Parse(const std::vector<std::string>& args, std::string& error)
 {
     m_bHelp = false;
+    for (COption& option : m_options)
+        option.given = false;
     size_t nextPositional = 0;
     std::vector<COption*> positionals;
     for (COption& option : m_options)
@@ -344,6 +370,13 @@ int COptionTable::Parse(const std::vector<std::string>& args, std::string& error
     }
     if (m_bHelp)
         return 1;
+    for (const COption& option : m_options) {
+        if (option.required && !option.given) {
+            error = (option.what.empty() ? option.name : option.what) + " is missing: give " +
+                    option.name + " " + option.value;
+            return 0;
+        }
+    }
     for (size_t i = nextPositional; i < positionals.size(); ++i) {
         if (!positionals[i]->optional) {
             error = (positionals[i]->what.empty() ? positionals[i]->name : positionals[i]->what) +
@@ -361,7 +394,9 @@ std::string COptionTable::Synopsis() const
         std::string item = option.name;
         if (option.type != OptionType::Switch && option.type != OptionType::Positional)
             item += " " + option.value;
-        if (option.type != OptionType::Positional || option.optional)
+        if (option.repeatable)
+            item += " ...";
+        if ((option.type != OptionType::Positional && !option.required) || option.optional)
             item = "[" + item + "]";
         text += (text.empty() ? "" : " ") + item;
     }
@@ -396,6 +431,10 @@ std::string COptionTable::Help() const
         }
         if (!option.defaultText.empty())
             notes += (notes.empty() ? "" : "; ") + std::string("default ") + option.defaultText;
+        if (option.required)
+            notes += (notes.empty() ? "" : "; ") + std::string("required");
+        if (option.repeatable)
+            notes += (notes.empty() ? "" : "; ") + std::string("may be given more than once");
         text += left + option.help + (notes.empty() ? "" : " (" + notes + ")") + "\n";
     }
     while (section < m_sections.size())

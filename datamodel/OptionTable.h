@@ -8,7 +8,8 @@
 // finite ("1.5", "0x10", "1e12" and "nan" are refused where a whole number
 // or a number is asked for); every error names the option. "--name value" and
 // "--name=value" both work; "--" ends the options; "--help" or "-h" asks for
-// the help instead of a run.
+// the help instead of a run. An option made Required must be given; a text
+// list takes its option as often as it is given.
 //
 //   int port = 1;
 //   double seconds = 0;
@@ -44,6 +45,9 @@ public:
         double max = 0;
         bool hex = false;
         bool optional = false;
+        bool required = false;   // an option that must be given
+        bool repeatable = false; // a text list: "[--field NAME=VALUE ...]"
+        bool given = false;      // set by Parse
         std::vector<long long> allowed;
         std::function<bool(const std::string&, std::string&)> rule;
         std::function<void(const std::string& text, long long whole, double real)> apply;
@@ -59,6 +63,8 @@ public:
         COption& Rule(std::function<bool(const std::string&, std::string&)> check);
         // Positionals: may be left out.
         COption& Optional();
+        // Options: must be given (the synopsis shows them without brackets).
+        COption& Required();
     };
 
     // program: how the help names the command ("tarvolin record").
@@ -84,6 +90,10 @@ public:
                   const std::string& value, const std::string& help);
     COption& Text(const std::string& name, std::string& target, const std::string& value,
                   const std::string& help);
+    // A text option that may be given more than once; each value is appended
+    // to target in the order given.
+    COption& TextList(const std::string& name, std::vector<std::string>& target,
+                      const std::string& value, const std::string& help);
     // The next argument that is not an option; required unless made Optional.
     COption& Positional(const std::string& value, std::string& target, const std::string& help);
     // A heading in the help before the options declared after it.

@@ -161,6 +161,32 @@ TEST(OptionTable, HelpAndSynopsisComeFromTheDeclarations)
     EXPECT_EQ(required.Synopsis(), "FILE");
 }
 
+TEST(OptionTable, RequiredOptionsAndTextListsSayWhatTheyAre)
+{
+    int gate = 0;
+    std::vector<std::string> fields;
+    std::string file;
+    COptionTable table("prog");
+    table.Integer("--gate", gate, 1, 5, "N", "the gate").What("the gate number").Required();
+    table.TextList("--field", fields, "NAME=VALUE", "a field");
+    table.Positional("FILE", file, "the file");
+    EXPECT_EQ(table.Synopsis(), "--gate N [--field NAME=VALUE ...] FILE");
+    const std::string help = table.Help();
+    EXPECT_NE(help.find("the gate (1 to 5; required)"), std::string::npos) << help;
+    EXPECT_NE(help.find("a field (may be given more than once)"), std::string::npos) << help;
+
+    std::string error;
+    EXPECT_EQ(table.Parse({"x.KLYN"}, error), 0);
+    EXPECT_EQ(error, "the gate number is missing: give --gate N");
+    EXPECT_EQ(table.Parse({"--help"}, error), 1) << "help needs no required option";
+    ASSERT_EQ(table.Parse({"--field", "A=1", "--gate", "2", "--field=B=two", "x.KLYN"}, error), 1)
+        << error;
+    EXPECT_EQ(gate, 2);
+    EXPECT_EQ(fields, (std::vector<std::string>{"A=1", "B=two"}));
+    // A second parse forgets that the option was given the first time.
+    EXPECT_EQ(table.Parse({"x.KLYN"}, error), 0);
+}
+
 // A command set of two commands: the usage is built from their declarations.
 class CEcho : public CCommand {
 public:
@@ -199,6 +225,7 @@ TEST_P(CommandSetRun, ParsesRunsAndAnswersWithTheRightExitCode)
     CCommandSet commands("tool");
     commands.Add("echo", "say something", [] { return std::make_unique<CEcho>(); });
     commands.Add("other", "something else", [] { return std::make_unique<CEcho>(); });
+    commands.Add("group say", "say it in a group", [] { return std::make_unique<CEcho>(); });
     std::ostringstream out, err;
     EXPECT_EQ(commands.Run(GetParam().args, out, err), GetParam().code);
     EXPECT_NE(out.str().find(GetParam().out), std::string::npos) << out.str();
@@ -233,7 +260,35 @@ INSTANTIATE_TEST_SUITE_P(
                 "usage: tool echo TEXT [--fail]\nsay something\n\n  TEXT",
                 ""},
         RunCase{"HelpCommand", {"help", "other"}, CCommandSet::kOk, "usage: tool other", ""},
-        RunCase{"ProgramHelp", {"--help"}, CCommandSet::kOk, "Commands:", ""}),
+        RunCase{"ProgramHelp", {"--help"}, CCommandSet::kOk, "Commands:", ""},
+        RunCase{"GroupCommand", {"group", "say", "hi"}, CCommandSet::kOk, "hi\n", ""},
+        RunCase{"GroupCommandInTheUsage",
+                {},
+                CCommandSet::kUsage,
+                "",
+                "  tool group say TEXT [--fail]\n      say it in a group\n"},
+        RunCase{"GroupAlone",
+                {"group"},
+                CCommandSet::kUsage,
+                "",
+                "tool: group: the action is missing\nusage: tool group ACTION [options]\n\n"
+                "Actions:\n  tool group say TEXT [--fail]\n"},
+        RunCase{"UnknownAction",
+                {"group", "shout"},
+                CCommandSet::kUsage,
+                "",
+                "tool: group: unknown action \"shout\"\nusage: tool group ACTION"},
+        RunCase{"GroupCommandError",
+                {"group", "say"},
+                CCommandSet::kUsage,
+                "",
+                "tool: group say: TEXT is missing\nusage: tool group say TEXT [--fail]\n"},
+        RunCase{"GroupHelp", {"group", "--help"}, CCommandSet::kOk, "Actions:\n", ""},
+        RunCase{"GroupCommandHelp",
+                {"help", "group", "say"},
+                CCommandSet::kOk,
+                "usage: tool group say TEXT [--fail]\nsay it in a group",
+                ""}),
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 } // namespace
