@@ -21,8 +21,8 @@ public:
              MessageButtons buttons) override
     {
         m_err << (caption.empty() ? "" : caption + " ") << text << "\n";
-        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? IDYES
-                                                                                          : IDOK;
+        // Nobody is there to say Yes to replacing or deleting anything.
+        return CMessageService::HeadlessAnswer(buttons);
     }
 
 private:
