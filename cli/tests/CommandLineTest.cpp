@@ -87,7 +87,7 @@ TEST(CommandLine, UsageAndHelpComeFromTheCommandsThemselves)
     for (const char* line :
          {"  tarvolin inspect FILE\n", "  tarvolin repair FILE [--in-place]\n",
           "  tarvolin record [--port N] [--baud B] [--seconds S] [--dir D] "
-          "[--prefix P] [--progress]\n",
+          "[--prefix P] [--progress] [--auto] [--runs K]\n",
           "  tarvolin status [--port N] [--baud B] [--watch] [--count P] [--seconds S]\n"})
         EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
 
