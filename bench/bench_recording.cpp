@@ -216,8 +216,9 @@ void BM_AutoRecording(benchmark::State& state)
                 break;
             firstPulses += static_cast<double>(first - i);
             lostStart += static_cast<double>(first - i - 1);
-            firstMs += std::chrono::duration<double, std::milli>(fetched[first].arrival - due.arrival)
-                           .count();
+            firstMs +=
+                std::chrono::duration<double, std::milli>(fetched[first].arrival - due.arrival)
+                    .count();
             // The window ends with the pulse after which nothing records.
             size_t stop = first;
             while (stop < fetched.size() && fetched[stop].isRecording)
@@ -251,7 +252,8 @@ void BM_AutoRecording(benchmark::State& state)
         double start = 0;
         for (double ms : startMs)
             start += ms;
-        state.counters["start_ms"] = startMs.empty() ? 0 : start / static_cast<double>(startMs.size());
+        state.counters["start_ms"] =
+            startMs.empty() ? 0 : start / static_cast<double>(startMs.size());
     }
 }
 BENCHMARK(BM_AutoRecording)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

@@ -65,8 +65,8 @@ public:
     {
     }
 
-    CInstrumentSetup setup;                 // what the headers are written from
-    std::string firstFailure;               // the first thing that went wrong
+    CInstrumentSetup setup;                  // what the headers are written from
+    std::string firstFailure;                // the first thing that went wrong
     std::vector<CRecordingSummary> finished; // every recording finished
 
     HeaderSource GetHeaderRecords(RecordingCause, CConfigBlockSet& records, std::string&) override
@@ -198,9 +198,9 @@ int CRecordCommand::Run(std::ostream& out, std::string& error)
     session.Recorder().SetIndex(1);
 
     if (m_bAuto) {
-        out << "Following the timed events of " << port << " into " << session.Recorder().GetFolder()
-            << m_strPrefix << "NNN.KLYN" << (m_nRuns > 0 ? ", " + std::to_string(m_nRuns) + " runs" : "")
-            << " (Ctrl+C ends)\n";
+        out << "Following the timed events of " << port << " into "
+            << session.Recorder().GetFolder() << m_strPrefix << "NNN.KLYN"
+            << (m_nRuns > 0 ? ", " + std::to_string(m_nRuns) + " runs" : "") << " (Ctrl+C ends)\n";
         if (!HasRecordStart(host.setup.events))
             out << "The board's timed-event program has no Record start (Record, On): nothing is "
                    "recorded until a run's program has one\n";
@@ -271,8 +271,7 @@ int CRecordCommand::Run(std::ostream& out, std::string& error)
         session.OnPulse(pulse, running, host.setup.events);
         if (session.GetTotalPulsesWritten() > before) {
             if (m_bProgress)
-                out << "pulse " << pulse.GetPulseIndex() << " time " << pulse.GetPulseTime()
-                    << "\n"
+                out << "pulse " << pulse.GetPulseIndex() << " time " << pulse.GetPulseTime() << "\n"
                     << std::flush;
         }
         changed.notify_all();
@@ -328,8 +327,8 @@ int CRecordCommand::Run(std::ostream& out, std::string& error)
         tally.restarts = file.restarts;
         tally.announced = link.GetAnnounced();
         tally.refused = link.GetRefused();
-        out << "Wrote " << file.path << ": " << tally.pulses << " pulses, "
-            << SizeText(file.bytes) << "\n"
+        out << "Wrote " << file.path << ": " << tally.pulses << " pulses, " << SizeText(file.bytes)
+            << "\n"
             << CRecordSummary::Lines(tally);
     }
     if (link.GetLosses() > 0)

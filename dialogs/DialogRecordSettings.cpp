@@ -94,8 +94,7 @@ bool CDialogRecordSettings::ReadFields(bool check)
         std::string why;
         const std::string name = prefix + index + CDataRecorder::kExtension;
         if (!CFilePaths::IsSinglePathComponent(name, why)) {
-            CMessageService::Show("The file name \"" + name +
-                                      "\" cannot be used: " + why +
+            CMessageService::Show("The file name \"" + name + "\" cannot be used: " + why +
                                       "\nThe prefix and the index make a name inside the folder.",
                                   m_strCaption, MessageIcon::Error);
             return false;

@@ -26,7 +26,8 @@ class CDialogRecordSettings : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kTemplateId = 166;
-    static constexpr const char* kBrowseTitle = "Please select a folder for storing received files :";
+    static constexpr const char* kBrowseTitle =
+        "Please select a folder for storing received files :";
     // File-system folders only, their ancestors, the new dialog style.
     static constexpr unsigned kBrowseFlags = 0x49;
 

@@ -191,8 +191,8 @@ CRecordingActions CRecordingRules::OnStartDone(const CStartResult& result)
         break;
     case Outcome::Failed:
         actions.push_back(Entry(std::string(kAutoStart) + " failed: " + result.reason));
-        actions.push_back(Action(Kind::Note, RecordingCause::Timed,
-                                 "The timed start failed: " + result.reason));
+        actions.push_back(
+            Action(Kind::Note, RecordingCause::Timed, "The timed start failed: " + result.reason));
         break;
     case Outcome::Refused:
     case Outcome::Cancelled:

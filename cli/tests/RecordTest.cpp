@@ -260,7 +260,8 @@ TEST_F(RecordTest, ABoardGoneQuietOnAnOpenPortIsLostAndBack)
     silence.kind = SimFault::Silence;
     const int fault = sim->AddFault(silence);
     ASSERT_TRUE(child.ReadUntil([](const std::string& out) {
-        return out.find("Link to COM12 lost: the board has not answered since ") != std::string::npos;
+        return out.find("Link to COM12 lost: the board has not answered since ") !=
+               std::string::npos;
     })) << child.Out();
     sim->RemoveFault(fault);
     ASSERT_TRUE(child.ReadUntil([](const std::string& out) {
@@ -318,16 +319,19 @@ TEST_F(RecordTest, AutoRecordsEachRunBetweenItsRecordEventsIntoAFileOfItsOwn)
                             {"TARVOLIN_PORTS_DIR=" + ports.Dir()}));
     ASSERT_TRUE(child.ReadUntil([](const std::string& out) {
         return out.find("Following the timed events of COM13") != std::string::npos;
-    })) << child.Out() << child.Err();
+    })) << child.Out()
+        << child.Err();
     for (int run = 1; run <= 3; ++run) {
         sim->StartRun();
         ASSERT_TRUE(child.ReadUntil([run](const std::string& out) {
             return Count(out, "\nWrote ") >= static_cast<size_t>(run);
-        })) << child.Out() << child.Err();
+        })) << child.Out()
+            << child.Err();
         if (run == 3)
             break; // the third file ends the command
-        ASSERT_TRUE(sim->WaitFor([run](const CSimCounters& c) { return c.runsEnded >= uint64_t(run); },
-                                 testsupport::kDeadline));
+        ASSERT_TRUE(
+            sim->WaitFor([run](const CSimCounters& c) { return c.runsEnded >= uint64_t(run); },
+                         testsupport::kDeadline));
         // The recorder has asked for the status since: it knows the run is over.
         const uint64_t polls = sim->GetRequestCount(0x01);
         ASSERT_TRUE(sim->WaitForRequests(polls + 3, testsupport::kDeadline, 0x01));
@@ -352,8 +356,8 @@ TEST_F(RecordTest, AutoRecordsEachRunBetweenItsRecordEventsIntoAFileOfItsOwn)
         ASSERT_GE(expected.size(), 6u);
         std::vector<CSimSentPulse> recorded;
         for (const CPulseData& p : f.pulses)
-            recorded.push_back({static_cast<uint32_t>(p.GetPulseIndex()),
-                                static_cast<int32_t>(p.GetPulseTime())});
+            recorded.push_back(
+                {static_cast<uint32_t>(p.GetPulseIndex()), static_cast<int32_t>(p.GetPulseTime())});
         EXPECT_EQ(recorded, expected) << "run " << run + 1;
         char line[160];
         std::snprintf(line, sizeof line, "Wrote %s: %zu pulses, run time %.2f s to %.2f s\n",

@@ -94,8 +94,8 @@ private slots:
             {"four digits after 999", {}, "999", 1, "1000"},
         };
         for (const auto& row : rows)
-            QTest::newRow(row.name) << row.existing << QString(row.typed) << row.step
-                                    << QString(row.index);
+            QTest::newRow(row.name)
+                << row.existing << QString(row.typed) << row.step << QString(row.index);
     }
     void arrowsStepToTheNextFreeName()
     {
@@ -169,7 +169,8 @@ private slots:
         const auto question = messages.Messages()[0];
         QCOMPARE(QString::fromStdString(question.caption), QString("Tarvolin Monitor  Warning"));
         QCOMPARE(QString::fromStdString(question.text),
-                 QString::fromStdString("The file " + m_data + "/gc001.KLYN already exists.\n\n"
+                 QString::fromStdString("The file " + m_data +
+                                        "/gc001.KLYN already exists.\n\n"
                                         "Do you want to replace it?"));
         QCOMPARE(question.buttons, MessageButtons::YesNo);
         QVERIFY(!dialog.isVisible());

@@ -47,13 +47,27 @@ std::string Render(const CRecordingActions& actions)
             text += " | ";
         using Kind = CRecordingAction::Kind;
         switch (a.kind) {
-        case Kind::Append: text += "append"; break;
-        case Kind::Start: text += "start " + Cause(a.cause); break;
-        case Kind::Stop: text += "stop " + Cause(a.cause); break;
-        case Kind::ResetToReady: text += "reset " + Cause(a.cause); break;
-        case Kind::RunLog: text += "log " + a.text; break;
-        case Kind::Message: text += "message " + a.text; break;
-        case Kind::Note: text += a.text.empty() ? "note" : "note " + a.text; break;
+        case Kind::Append:
+            text += "append";
+            break;
+        case Kind::Start:
+            text += "start " + Cause(a.cause);
+            break;
+        case Kind::Stop:
+            text += "stop " + Cause(a.cause);
+            break;
+        case Kind::ResetToReady:
+            text += "reset " + Cause(a.cause);
+            break;
+        case Kind::RunLog:
+            text += "log " + a.text;
+            break;
+        case Kind::Message:
+            text += "message " + a.text;
+            break;
+        case Kind::Note:
+            text += a.text.empty() ? "note" : "note " + a.text;
+            break;
         }
     }
     return text;
@@ -88,7 +102,8 @@ CRecordingActions Apply(CRecordingRules& rules, const std::string& input, const 
     if (input == "started")
         return rules.OnStartDone({Outcome::Started, {}});
     if (input == "refused")
-        return rules.OnStartDone({Outcome::Refused, "the operator chose not to replace /d/x001.KLYN"});
+        return rules.OnStartDone(
+            {Outcome::Refused, "the operator chose not to replace /d/x001.KLYN"});
     if (Starts(input, "failed ", rest))
         return rules.OnStartDone({Outcome::Failed, rest});
     if (Starts(input, "cancelled ", rest))
@@ -164,9 +179,7 @@ const RulesCase kCases[] = {
      // 0.123456 min = 740.736 hundredths: due from 740 on.
      {{0.123456, EC_RECORD, 1}},
      {{"pulse 739", ""}, {"pulse 740", "start timed"}}},
-    {"ARecordOfHalfDoesNothing",
-     {{0.1, EC_RECORD, 0.5}},
-     {{"pulse 600", ""}, {"pulse 6000", ""}}},
+    {"ARecordOfHalfDoesNothing", {{0.1, EC_RECORD, 0.5}}, {{"pulse 600", ""}, {"pulse 6000", ""}}},
     {"OtherEventsAreIgnored",
      {{0.1, EC_GATE_SELECTION, 1}, {0.1, EC_AUTOZERO, 1}, {0.1, EC_IGNITOR_CURRENT, 1}},
      {{"pulse 600", ""}}},
@@ -293,9 +306,8 @@ const RulesCase kCases[] = {
      {{"manual start", "start manual"},
       {"refused", ""},
       {"pulse 600", "start timed"},
-      {"refused",
-       "log Auto Recording Event Start not made: the operator chose not to replace "
-       "/d/x001.KLYN"},
+      {"refused", "log Auto Recording Event Start not made: the operator chose not to replace "
+                  "/d/x001.KLYN"},
       {"pulse 700", ""}}},
     {"ACancelledStartSaysWhy",
      {{0.1, EC_RECORD, 1}},
@@ -332,8 +344,10 @@ TEST(RecordingRules, EventTimesInHundredthsOfASecond)
     const struct {
         double minutes;
         int64_t hundredths;
-    } rows[] = {{0.0, 0},     {0.1, 600},   {2.5, 15000},       {0.123456, 740},
-                {-0.0001, -1}, {1e12, -1},   {std::nan(""), -1}, {-std::numeric_limits<double>::infinity(), -1}};
+    } rows[] = {{0.0, 0},           {0.1, 600},
+                {2.5, 15000},       {0.123456, 740},
+                {-0.0001, -1},      {1e12, -1},
+                {std::nan(""), -1}, {-std::numeric_limits<double>::infinity(), -1}};
     for (const auto& row : rows)
         EXPECT_EQ(CRecordingRules::EventHundredths(row.minutes), row.hundredths) << row.minutes;
 }

@@ -1,8 +1,8 @@
 // The recording session: the rules carried out on real files, with a host
 // that records what the program would have shown, logged and asked.
+#include "RecordingSession.h"
 #include "ByteOrder.h"
 #include "DataSettings.h"
-#include "RecordingSession.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -121,7 +121,8 @@ TEST_F(RecordingSessionTest, TheFirstStartEverGoesToTheInstrumentsDataFolder)
     const auto bytes = ReadBytes(Data() + "/file001.KLYN");
     ASSERT_EQ(bytes.size(), 428u);
     EXPECT_EQ(le::GetI32(&bytes[424]), 0);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"Manual Recording Start", "Manual Recording Stop"}));
+    EXPECT_EQ(host.log,
+              (std::vector<std::string>{"Manual Recording Start", "Manual Recording Stop"}));
     ASSERT_EQ(host.finished.size(), 1u);
     EXPECT_EQ(host.finished[0].pulses, 0);
     EXPECT_TRUE(host.finished[0].failure.empty());
@@ -227,14 +228,18 @@ TEST_F(RecordingSessionTest, AStartThatCannotCreateItsFileSaysWhyAndClaimsNothin
             // No box for an unattended start: the run log and the status line.
             EXPECT_TRUE(h.messages.empty());
             ASSERT_EQ(h.log.size(), 1u);
-            EXPECT_EQ(h.log[0].rfind("Auto Recording Event Start failed: cannot create " + missing, 0), 0u)
+            EXPECT_EQ(
+                h.log[0].rfind("Auto Recording Event Start failed: cannot create " + missing, 0),
+                0u)
                 << h.log[0];
             ASSERT_FALSE(h.notes.empty());
-            EXPECT_EQ(s.GetNote().rfind("The timed start failed: cannot create", 0), 0u) << s.GetNote();
+            EXPECT_EQ(s.GetNote().rfind("The timed start failed: cannot create", 0), 0u)
+                << s.GetNote();
         } else {
             EXPECT_TRUE(h.log.empty()) << "no Manual Recording Start for a file never opened";
             ASSERT_EQ(h.messages.size(), 1u);
-            EXPECT_EQ(h.messages[0].rfind("The recording could not be started: cannot create", 0), 0u)
+            EXPECT_EQ(h.messages[0].rfind("The recording could not be started: cannot create", 0),
+                      0u)
                 << h.messages[0];
         }
     }
@@ -251,7 +256,7 @@ TEST_F(RecordingSessionTest, ATimedRecordingHoldsThePulsesFromAfterTheDueOneToTh
     for (long k = 1; k <= 30; ++k)
         session.OnPulse(Pulse(k, k * 100), true, program);
     EXPECT_EQ(host.log, (std::vector<std::string>{"Auto Recording Event Start",
-                                                   "Auto Recording Event Stop"}));
+                                                  "Auto Recording Event Stop"}));
     ASSERT_EQ(host.finished.size(), 1u);
     const CRecordingSummary& summary = host.finished[0];
     EXPECT_EQ(summary.cause, RecordingCause::Timed);
@@ -352,7 +357,7 @@ TEST_F(RecordingSessionTest, AResetToReadyStopsAndSendsOncePerRun)
     EXPECT_EQ(host.resets, 1);
     EXPECT_FALSE(session.IsRecording());
     EXPECT_EQ(host.log, (std::vector<std::string>{"Auto Recording Event Start",
-                                                   "Auto Recording Event Stop"}));
+                                                  "Auto Recording Event Stop"}));
 }
 
 } // namespace

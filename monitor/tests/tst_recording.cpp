@@ -91,7 +91,8 @@ std::vector<CSimSentPulse> Sent(const std::vector<CPulseData>& pulses)
 {
     std::vector<CSimSentPulse> sent;
     for (const CPulseData& p : pulses)
-        sent.push_back({static_cast<uint32_t>(p.GetPulseIndex()), static_cast<int32_t>(p.GetPulseTime())});
+        sent.push_back(
+            {static_cast<uint32_t>(p.GetPulseIndex()), static_cast<int32_t>(p.GetPulseTime())});
     return sent;
 }
 
@@ -146,8 +147,9 @@ private slots:
         for (int run = 1; run <= 2; ++run) {
             m_sim->StartRun();
             QTRY_VERIFY_WITH_TIMEOUT(m_window->Recording().GetFinishedCount() == run, kDeadlineMs);
-            QVERIFY(m_sim->WaitFor([run](const CSimCounters& c) { return c.runsEnded >= uint64_t(run); },
-                                   std::chrono::milliseconds(kDeadlineMs)));
+            QVERIFY(m_sim->WaitFor(
+                [run](const CSimCounters& c) { return c.runsEnded >= uint64_t(run); },
+                std::chrono::milliseconds(kDeadlineMs)));
             // The window has seen the run end before the next one begins.
             QTRY_VERIFY_WITH_TIMEOUT(!m_window->Recording().Rules().GetLastRunState(), kDeadlineMs);
         }
@@ -164,7 +166,9 @@ private slots:
         }
         QCOMPARE(runs.size(), size_t(2));
         for (int run = 0; run < 2; ++run) {
-            const std::string path = (m_data + QStringLiteral("/file%1.KLYN").arg(run + 1, 3, 10, QChar('0'))).toStdString();
+            const std::string path =
+                (m_data + QStringLiteral("/file%1.KLYN").arg(run + 1, 3, 10, QChar('0')))
+                    .toStdString();
             const Recorded file = Read(path);
             QVERIFY2(file.ok, file.message.c_str());
             QVERIFY2(file.report.Clean(), file.report.Text().c_str());
@@ -245,8 +249,9 @@ private slots:
         messages.QueueAnswer(IDYES);
         m_window->OnRecordStart();
         QTRY_VERIFY_WITH_TIMEOUT(m_window->IsRecording(), kDeadlineMs);
-        QVERIFY2(m_window->StatusLine(kWritten).contains("header holds the parameter dialogs' values"),
-                 qPrintable(m_window->StatusLine(kWritten)));
+        QVERIFY2(
+            m_window->StatusLine(kWritten).contains("header holds the parameter dialogs' values"),
+            qPrintable(m_window->StatusLine(kWritten)));
         const QStringList entries = RunLogEntries(m_runLog);
         QCOMPARE(entries.size(), 2);
         QVERIFY(entries[0].endsWith("Manual Recording Start"));
@@ -298,8 +303,9 @@ private slots:
         QVERIFY(stopped);
         QCOMPARE(m_window->StatusLine(kRecording), QString("Stopped"));
         QTRY_COMPARE_WITH_TIMEOUT(messages.Count(), size_t(1), kDeadlineMs);
-        QVERIFY2(QString::fromStdString(messages.Messages()[0].text).startsWith("Recording stopped: "),
-                 messages.Messages()[0].text.c_str());
+        QVERIFY2(
+            QString::fromStdString(messages.Messages()[0].text).startsWith("Recording stopped: "),
+            messages.Messages()[0].text.c_str());
         QCOMPARE(messages.Messages()[0].icon, MessageIcon::Error);
         QVERIFY(m_window->StatusLine(kWritten).contains("Recording stopped: "));
         const QStringList entries = RunLogEntries(m_runLog);
