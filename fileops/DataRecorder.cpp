@@ -101,7 +101,8 @@ int CDataRecorder::SaveSettings(const std::string& path, std::string& message) c
 CRecordingQuestion CDataRecorder::OverwriteQuestion() const
 {
     return {"Tarvolin Monitor  Warning",
-            "The file " + m_strFolder + m_strFileName + " already exists.\n\nDo you want to replace it?"};
+            "The file " + m_strFolder + m_strFileName +
+                " already exists.\n\nDo you want to replace it?"};
 }
 
 bool CDataRecorder::PrepareRecording(const std::string& settingsPath, const OverwriteAsker& ask)

@@ -38,7 +38,8 @@ std::string WrittenText(int64_t bytes, int64_t pulses)
 {
     char size[32];
     if (bytes < 1024 * 1024)
-        std::snprintf(size, sizeof size, "%.1f KB", static_cast<double>(std::max<int64_t>(bytes, 0)) / 1024.0);
+        std::snprintf(size, sizeof size, "%.1f KB",
+                      static_cast<double>(std::max<int64_t>(bytes, 0)) / 1024.0);
     else
         std::snprintf(size, sizeof size, "%.2f MB", static_cast<double>(bytes) / 1048576.0);
     return std::to_string(pulses) + (pulses == 1 ? " pulse, " : " pulses, ") + size;

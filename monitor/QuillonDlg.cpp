@@ -67,7 +67,9 @@ public:
 } // namespace
 
 CQuillonDlg::CQuillonDlg(QWidget* parent)
-    : CPageEx(parent), m_pSession(std::make_unique<CRecordingSession>(static_cast<IRecordingHost&>(*this))), m_pStatusPending(std::make_shared<std::atomic<bool>>(false)),
+    : CPageEx(parent),
+      m_pSession(std::make_unique<CRecordingSession>(static_cast<IRecordingHost&>(*this))),
+      m_pStatusPending(std::make_shared<std::atomic<bool>>(false)),
       m_pPulsePending(std::make_shared<std::atomic<bool>>(false))
 {
     setWindowFlag(Qt::FramelessWindowHint);
@@ -237,7 +239,8 @@ void CQuillonDlg::ShowRecording()
         value->show();
         std::string text;
         if (!file.empty())
-            text = monitor::WrittenText(m_pSession->GetBytesWritten(), m_pSession->GetPulsesWritten());
+            text = monitor::WrittenText(m_pSession->GetBytesWritten(),
+                                        m_pSession->GetPulsesWritten());
         if (!note.empty())
             text += (text.empty() ? "" : "\n") + note;
         value->setText(Text(text));

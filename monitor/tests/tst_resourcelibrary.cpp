@@ -360,7 +360,8 @@ private slots:
     {
         const auto form = Form(102);
         LayOut(form.get(), QSize(400, 130));
-        const int pairs[][2] = {{1040, 1041}, {1062, 1063}, {1064, 1065}, {1070, 1069}, {1066, 1068}};
+        const int pairs[][2] = {{1040, 1041}, {1062, 1063}, {1064, 1065}, {1070, 1069},
+                                {1066, 1068}};
         int previousTop = -1;
         for (const auto& pair : pairs) {
             const QRect label = GeometryIn(form.get(), CResourceLibrary::Control<QLabel>(form.get(), pair[0]));
@@ -500,7 +501,8 @@ private slots:
         QCOMPARE(Form(160)->windowTitle(), QString("Timed Events"));
         QCOMPARE(Form(162)->windowTitle(), QString("Run Log"));
         QCOMPARE(Form(166)->windowTitle(), QString("Data Settings"));
-        QCOMPARE(Form(166)->findChild<QGroupBox*>("grpDataFile")->title(), QString("Data File Information"));
+        QCOMPARE(Form(166)->findChild<QGroupBox*>("grpDataFile")->title(),
+                 QString("Data File Information"));
     }
 
     void aboutDialog()
