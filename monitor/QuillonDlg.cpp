@@ -332,12 +332,17 @@ void CQuillonDlg::OnRecordStart()
 
 void CQuillonDlg::OnRecordStop()
 {
+    // Stop pressed while the record button still waits for the board: no start.
+    m_pBacking->Cancel(m_nRecordRead);
+    m_nRecordRead = 0;
     m_pSession->ManualStop();
     ShowRecording();
 }
 
 void CQuillonDlg::ResetToReady()
 {
+    m_pBacking->Cancel(m_nRecordRead);
+    m_nRecordRead = 0;
     m_pSession->ResetToReady();
     ShowRecording();
 }
@@ -391,6 +396,13 @@ void CQuillonDlg::ResetToReady(RecordingCause)
     else
         CMessageService::Show("Failed to send command Reset to Ready", kCaption,
                               MessageIcon::Error);
+}
+
+void CQuillonDlg::OnRecordingStarted(const std::string&, RecordingCause)
+{
+    // The start may have taken the next free name.
+    if (m_pDataSettings && !m_pDataSettings->isVisible())
+        m_pDataSettings->UpdateFields();
 }
 
 void CQuillonDlg::OnRecordingFinished(const CRecordingSummary&)

@@ -120,6 +120,7 @@ private:
     void AddRunLogEntry(const std::string& text) override;
     void ShowMessage(const std::string& text, MessageIcon icon) override;
     void ResetToReady(RecordingCause cause) override;
+    void OnRecordingStarted(const std::string& path, RecordingCause cause) override;
     void OnRecordingFinished(const CRecordingSummary& summary) override;
     // Shows a dialog centred over the window unless it is visible already;
     // then runs refresh (what showing it does).
