@@ -27,8 +27,8 @@ public:
              MessageButtons buttons) override
     {
         m_err << (caption.empty() ? "" : caption + " ") << text << "\n";
-        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? IDYES
-                                                                                          : IDOK;
+        // Nobody is there to say Yes to replacing or deleting anything.
+        return CMessageService::HeadlessAnswer(buttons);
     }
 
 private:
@@ -51,7 +51,7 @@ const CCommandSet& Commands()
                 [] { return std::make_unique<CStatusCommand>(); });
         set.Add("record",
                 "record an instrument's pulses into the next free data file (P001.KLYN, "
-                "P002.KLYN, ...)",
+                "P002.KLYN, ...); --auto records each run by its timed Record events",
                 [] { return std::make_unique<CRecordCommand>(); });
         set.Add("repair",
                 "give a recording that did not finish the count of the pulses it holds (into "

@@ -111,6 +111,11 @@ std::string CFilePaths::GetLogPath()
     return GetInstrumentFolder() + "/Logs";
 }
 
+std::string CFilePaths::GetDataPath()
+{
+    return GetInstrumentFolder() + "/Data";
+}
+
 std::string CFilePaths::GetPortsFolder()
 {
     const std::string folder = Env("TARVOLIN_PORTS_DIR");

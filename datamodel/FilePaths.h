@@ -4,7 +4,7 @@
 //
 //   <common>/Corvanth/Tarvolin/Tarvolin Monitor/Database          database folder (Monitor)
 //   <common>/Corvanth/Tarvolin/Tarvolin Analyzer/Database         database folder (Analyzer)
-//   <database>/<instrument id>/Config, .../Logs                   one instrument (Monitor)
+//   <database>/<instrument id>/Config, .../Logs, .../Data         one instrument (Monitor)
 //   <database>/Config, <database>/Logs                            the Analyzer's own
 //   <common>/Corvanth/Merrow/Bitmaps, <common>/Corvanth/Merrow/Common
 //   <common>/Corvanth/Tarvolin/Ports                              serial port links
@@ -31,6 +31,8 @@ public:
     static std::string GetInstrumentFolder();
     static std::string GetConfigPath();
     static std::string GetLogPath();
+    // Where recordings go while no folder has been chosen: instrument folder + "/Data".
+    static std::string GetDataPath();
     // Where the serial adapter looks for COMn links: $TARVOLIN_PORTS_DIR when set.
     static std::string GetPortsFolder();
 

@@ -11,6 +11,23 @@ int FirstButton(MessageButtons buttons)
                                                                                        : IDOK;
 }
 
+// Nobody can answer a question on standard error: the answer is the one
+// that changes nothing (No, Cancel), so that a program without a window
+// never replaces or deletes anything on its own.
+int SafeButton(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::YesNo:
+        return IDNO;
+    case MessageButtons::OkCancel:
+    case MessageButtons::YesNoCancel:
+        return IDCANCEL;
+    case MessageButtons::Ok:
+        break;
+    }
+    return IDOK;
+}
+
 class CStderrSink : public IMessageSink {
 public:
     int Show(const std::string& text, const std::string& caption, MessageIcon,
@@ -20,11 +37,21 @@ public:
             std::fprintf(stderr, "%s\n", text.c_str());
         else
             std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        return FirstButton(buttons);
+        return SafeButton(buttons);
     }
 };
 
 CStderrSink g_stderrSink;
+
+} // namespace
+
+int CMessageService::HeadlessAnswer(MessageButtons buttons)
+{
+    return SafeButton(buttons);
+}
+
+namespace {
+
 std::atomic<IMessageSink*> g_sink{&g_stderrSink};
 
 } // namespace

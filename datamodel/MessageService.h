@@ -24,9 +24,12 @@ public:
 
 class CMessageService {
 public:
-    // Installs a sink; nullptr restores the default (standard error, answers
-    // the first button). Returns the previous sink.
+    // Installs a sink; nullptr restores the default (standard error; a
+    // question gets HeadlessAnswer). Returns the previous sink.
     static IMessageSink* SetSink(IMessageSink* sink);
+    // What a sink with nobody to ask answers: the button that changes
+    // nothing (No for Yes/No, Cancel where there is one, else OK).
+    static int HeadlessAnswer(MessageButtons buttons);
     static int Show(const std::string& text, const std::string& caption = "",
                     MessageIcon icon = MessageIcon::Information,
                     MessageButtons buttons = MessageButtons::Ok);

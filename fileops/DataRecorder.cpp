@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 
 std::string CDataRecorder::IndexText(int index)
 {
@@ -43,6 +44,13 @@ void CDataRecorder::ComposeFileName()
 {
     m_strFileName = m_strPrefix + m_strIndexText + kExtension;
     m_strFullPath = m_strFolder + m_strFileName;
+}
+
+bool CDataRecorder::IsRegularFile(const std::string& path)
+{
+    // stat follows a link to the file it names; a dangling link is not a file.
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool CDataRecorder::FileExists() const { return CKLYNGenUtil::CheckFileExist(m_strFolder + m_strFileName) != 0; }
@@ -90,25 +98,46 @@ int CDataRecorder::SaveSettings(const std::string& path, std::string& message) c
     return settings.SaveToFile(path, message);
 }
 
-bool CDataRecorder::PrepareRecording(const std::string& settingsPath)
+CRecordingQuestion CDataRecorder::OverwriteQuestion() const
+{
+    return {"Tarvolin Monitor  Warning",
+            "The file " + m_strFolder + m_strFileName +
+                " already exists.\n\nDo you want to replace it?"};
+}
+
+bool CDataRecorder::PrepareRecording(const std::string& settingsPath, const OverwriteAsker& ask)
 {
     if (m_strFolder.empty()) {
         if (m_strFileName.empty() && m_strPrefix.empty())
             m_strPrefix = "file";
-        // Without a chosen folder, recordings go where the program was started.
         std::error_code ec;
-        const auto cwd = std::filesystem::current_path(ec);
-        SetFolder(ec ? std::string("/tmp") : cwd.string());
+        if (!m_strDefaultFolder.empty()) {
+            std::filesystem::create_directories(m_strDefaultFolder, ec);
+            SetFolder(m_strDefaultFolder);
+        } else {
+            const auto cwd = std::filesystem::current_path(ec);
+            SetFolder(ec ? std::string("/tmp") : cwd.string());
+        }
     }
     ComposeFileName();
     bool mayStart = true;
-    if (CKLYNGenUtil::GetFileSize(m_strFullPath) >= 0) {
-        const int answer = CMessageService::Show(
-            "The file " + m_strFolder + m_strFileName + " already exists.\n\nDo you want to replace it?",
-            "Tarvolin Monitor  Warning", MessageIcon::Warning, MessageButtons::YesNo);
-        if (answer != IDYES) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(m_strFullPath, ec);
+    if (!ec && std::filesystem::exists(status)) {
+        if (!IsRegularFile(m_strFullPath)) {
             NextFreeIndexUp();
-            mayStart = false;
+        } else {
+            const CRecordingQuestion question = OverwriteQuestion();
+            OverwriteAnswer answer = OverwriteAnswer::Refuse;
+            if (ask)
+                answer = ask(question);
+            else if (CMessageService::Show(question.text, question.caption, MessageIcon::Warning,
+                                           MessageButtons::YesNo) == IDYES)
+                answer = OverwriteAnswer::Replace;
+            if (answer == OverwriteAnswer::Refuse)
+                mayStart = false;
+            if (answer != OverwriteAnswer::Replace)
+                NextFreeIndexUp();
         }
     }
     std::string ignored;
@@ -143,6 +172,12 @@ int CDataRecorder::Start(std::string& message)
     }
     if (m_strFullPath.empty())
         ComposeFileName();
+    // Opening a FIFO for writing would wait for a reader, a device would take the data.
+    struct stat status {};
+    if (::lstat(m_strFullPath.c_str(), &status) == 0 && !IsRegularFile(m_strFullPath)) {
+        message = m_strFullPath + " exists and is not a data file";
+        return 0;
+    }
     m_header.StampNow();
     if (!m_writer.Create(m_strFullPath, m_header, message))
         return 0;

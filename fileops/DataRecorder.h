@@ -6,7 +6,24 @@
 #include "DataFile.h"
 #include "PulseSequence.h"
 
+#include <functional>
 #include <string>
+
+// The question before a start replaces an existing file, as a value: the
+// caller decides how to ask it (a message box, or nobody: a headless
+// recorder never replaces a file and takes the next free name).
+struct CRecordingQuestion {
+    std::string caption;
+    std::string text;
+};
+
+enum class OverwriteAnswer {
+    Replace,      // the operator said Yes
+    Refuse,       // No: the index moves to the next free one and nothing starts
+    NextFreeName, // nobody to ask: the next free name is used and the start goes on
+};
+
+using OverwriteAsker = std::function<OverwriteAnswer(const CRecordingQuestion&)>;
 
 class CDataRecorder {
 public:
@@ -42,11 +59,22 @@ public:
     int LoadSettings(const std::string& path);
     int SaveSettings(const std::string& path, std::string& message) const;
 
+    // Where files go while no folder has been chosen (the instrument's Data
+    // folder); created when a recording is prepared there. Without one, the
+    // current folder.
+    void SetDefaultFolder(const std::string& folder) { m_strDefaultFolder = folder; }
+    const std::string& GetDefaultFolder() const { return m_strDefaultFolder; }
+
     // Before a start: fills in a folder and prefix when none is set, and asks
-    // (Yes/No, through the message service) before replacing an existing
-    // file; on No the index moves to the next free one. Writes the settings
-    // file. True when recording may start.
-    bool PrepareRecording(const std::string& settingsPath);
+    // before replacing an existing file; on Refuse the index moves to the
+    // next free one. A name held by something other than a file (a folder, a
+    // FIFO) is never replaced: the next free name is taken without a
+    // question. Writes the settings file. True when recording may start.
+    // Without an asker the question goes through the message service (Yes /
+    // No).
+    bool PrepareRecording(const std::string& settingsPath, const OverwriteAsker& ask = {});
+    // The question for the current name.
+    CRecordingQuestion OverwriteQuestion() const;
     // The first start of a program run moves past files of an earlier run.
     void StepIndexOncePerRun();
 
@@ -54,7 +82,8 @@ public:
     void SetHeaderRecords(const CGateParameters& gates, const CBoardParameters& board,
                           const CChannelParameters& channels, const CTimedEvent& events);
 
-    // Opens the full path and writes the header. 1, or 0 with the reason.
+    // Opens the full path and writes the header. 1, or 0 with the reason
+    // (also when the name is held by something other than a regular file).
     int Start(std::string& message);
     // Writes a pulse while recording. A pulse whose index equals the last
     // one's is the same pulse fetched again: it is counted (GetSequence) and
@@ -72,12 +101,15 @@ public:
     // The pulse indexes of this recording: repeats refused, indexes skipped.
     const CPulseSequence& GetSequence() const { return m_sequence; }
     double GetFileSizeMegabytes() const { return m_writer.GetSizeMegabytes(); }
+    // Bytes of the file being written (header and records so far).
+    int64_t GetBytesWritten() const { return m_writer.GetBytesWritten(); }
     const CDataFileHeader& GetHeader() const { return m_header; }
     // Checkpoint period of the writer (tests shorten it).
     void SetCheckpointInterval(std::chrono::milliseconds interval) { m_writer.SetCheckpointInterval(interval); }
 
 private:
     static std::string IndexText(int index);
+    static bool IsRegularFile(const std::string& path);
     bool FileExists() const;
     void StopAfterFailure();
 
@@ -87,6 +119,7 @@ private:
     std::string m_strIndexText = "001";
     std::string m_strFileName;
     std::string m_strFullPath;
+    std::string m_strDefaultFolder;
     bool m_bSteppedThisRun = false;
 
     CDataFileHeader m_header;

@@ -1,5 +1,6 @@
 #include "MonitorText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace monitor {
@@ -32,6 +33,17 @@ double CorrectedFrequency(float correctionFactor, double pulseFrequency)
 }
 
 std::string RecordingText(bool recording) { return recording ? "In Progress" : "Stopped"; }
+
+std::string WrittenText(int64_t bytes, int64_t pulses)
+{
+    char size[32];
+    if (bytes < 1024 * 1024)
+        std::snprintf(size, sizeof size, "%.1f KB",
+                      static_cast<double>(std::max<int64_t>(bytes, 0)) / 1024.0);
+    else
+        std::snprintf(size, sizeof size, "%.2f MB", static_cast<double>(bytes) / 1048576.0);
+    return std::to_string(pulses) + (pulses == 1 ? " pulse, " : " pulses, ") + size;
+}
 
 std::string InstrumentText(const std::string& instrument) { return "(" + instrument + ")"; }
 

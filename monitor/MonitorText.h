@@ -1,6 +1,7 @@
 #pragma once
 // The texts the Monitor's main window shows, computed apart from the widgets.
 
+#include <cstdint>
 #include <string>
 
 namespace monitor {
@@ -15,6 +16,8 @@ std::string FrequencyText(double frequency);
 double CorrectedFrequency(float correctionFactor, double pulseFrequency);
 // "In Progress" while recording, else "Stopped".
 std::string RecordingText(bool recording);
+// What a recording has written: "512 pulses, 1.25 MB" ("1 pulse, 0.4 KB").
+std::string WrittenText(int64_t bytes, int64_t pulses);
 // "(%s)" with the instrument name, for the title bar.
 std::string InstrumentText(const std::string& instrument);
 

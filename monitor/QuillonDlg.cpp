@@ -2,6 +2,7 @@
 
 #include "Archive.h"
 #include "CoreInterface.h"
+#include "DialogRecordSettings.h"
 #include "FileDialogService.h"
 #include "FilePaths.h"
 #include "InstrumentBacking.h"
@@ -41,7 +42,7 @@ enum : unsigned {
 // Status lines of the main window's form.
 enum : int {
     kElapsedValue = 1041, kStatusValue = 1063, kRecordingValue = 1065,
-    kRecordFileLabel = 1070, kRecordFileValue = 1069,
+    kRecordFileLabel = 1070, kRecordFileValue = 1069, kWrittenLabel = 1066, kWrittenValue = 1068,
 };
 
 const QColor kPanelColour(0, 76, 154);
@@ -67,7 +68,9 @@ public:
 } // namespace
 
 CQuillonDlg::CQuillonDlg(QWidget* parent)
-    : CPageEx(parent), m_pStatusPending(std::make_shared<std::atomic<bool>>(false)),
+    : CPageEx(parent),
+      m_pSession(std::make_unique<CRecordingSession>(static_cast<IRecordingHost&>(*this))),
+      m_pStatusPending(std::make_shared<std::atomic<bool>>(false)),
       m_pPulsePending(std::make_shared<std::atomic<bool>>(false))
 {
     setWindowFlag(Qt::FramelessWindowHint);
@@ -92,8 +95,10 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
                                  static_cast<CButtonPannel*>(m_pCurrentData)})
         panel->Initialize();
 
-    // The data-settings dialog arrives with the recording settings.
-    m_pToolbar->EnableControl(kDataSettings, 0);
+    // Recordings go to the instrument's Data folder until one is chosen.
+    m_strDataSettingsPath = CFilePaths::GetConfigPath() + "/" + CDataRecorder::kSettingsFileName;
+    m_pSession->SetSettingsPath(m_strDataSettingsPath);
+    m_pSession->Recorder().SetDefaultFolder(CFilePaths::GetDataPath());
     CreateDialogs();
 
     connect(m_pTitleBar, &CTitleBarDlg::maximiseRequested, this, &CQuillonDlg::ToggleMaximised);
@@ -108,13 +113,10 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
     });
 
     SetStatus(kRecordingValue, Text(monitor::RecordingText(false)));
-    if (auto* label = CResourceLibrary::Control<QWidget>(m_pStatusForm, kRecordFileLabel))
-        label->hide();
-    if (auto* value = CResourceLibrary::Control<QWidget>(m_pStatusForm, kRecordFileValue))
-        value->hide();
+    for (int id : {kRecordFileLabel, kRecordFileValue, kWrittenLabel, kWrittenValue})
+        if (auto* line = CResourceLibrary::Control<QWidget>(m_pStatusForm, id))
+            line->hide();
 
-    m_strDataSettingsPath = CFilePaths::GetConfigPath() + "/" + CDataRecorder::kSettingsFileName;
-    m_recorder.LoadSettings(m_strDataSettingsPath);
     m_pPlot->SetLimitSettingsPath(QString::fromStdString(CFilePaths::GetConfigPath() + "/GeneralSettings.cfg"));
     resize(1100, 720);
     Layout();
@@ -130,10 +132,8 @@ CQuillonDlg::~CQuillonDlg()
     delete m_pBoardDialog;
     delete m_pEventDialog;
     m_pBacking.reset();
-    if (m_recorder.IsRecording()) {
-        std::string ignored;
-        m_recorder.Stop(ignored);
-    }
+    // A window destroyed without being closed finishes its recording too.
+    m_pSession->Finish();
 }
 
 void CQuillonDlg::Initialize()
@@ -203,23 +203,48 @@ void CQuillonDlg::OnStatusUpdate()
     if (!m_bInitialised)
         return;
     const CHardwareStatus* status = CCoreInterface::GetSystemStatus();
-    if (status->IsGCRunning() != m_bLastRunState) {
-        m_bLastRunState = status->IsGCRunning();
-        m_nLastAutoRecordTime = 0;
+    const bool running = status->IsGCRunning();
+    if (running != m_bLastRunState) {
+        m_bLastRunState = running;
+        // A run begins with a set-up the window never got: try again now.
+        if (running && !m_bSetUpKnown)
+            ReadSetUpInBackground();
     }
+    // A change of run state re-arms the timed events for the next run.
+    m_pSession->OnRunState(running);
     ShowRunState();
-    SetStatus(kRecordingValue, Text(monitor::RecordingText(m_recorder.IsRecording())));
-    if (m_recorder.IsRecording()) {
-        CResourceLibrary::Control<QWidget>(m_pStatusForm, kRecordFileLabel)->show();
-        auto* file = CResourceLibrary::Control<QLabel>(m_pStatusForm, kRecordFileValue);
-        file->show();
-        file->setText(Text(m_recorder.GetFileName()));
-    }
+    ShowRecording();
     if (m_pAbout->isVisible()) {
         m_pAbout->SetField(1032, Text(status->GetStatusText()));
         m_pAbout->SetField(1040, Text(status->GetErrorText()));
         m_pAbout->SetField(1030, Text(status->GetFirmwareRevision()));
         m_pAbout->SetField(1029, Text(status->GetBoardRevision()));
+    }
+}
+
+void CQuillonDlg::ShowRecording()
+{
+    SetStatus(kRecordingValue, Text(monitor::RecordingText(m_pSession->IsRecording())));
+    const std::string& file = m_pSession->GetFileName();
+    const std::string& note = m_pSession->GetNote();
+    // Absent until the first recording starts, then kept with the last file.
+    if (!file.empty()) {
+        CResourceLibrary::Control<QWidget>(m_pStatusForm, kRecordFileLabel)->show();
+        auto* value = CResourceLibrary::Control<QLabel>(m_pStatusForm, kRecordFileValue);
+        value->show();
+        value->setText(Text(file));
+    }
+    if (!file.empty() || !note.empty()) {
+        CResourceLibrary::Control<QWidget>(m_pStatusForm, kWrittenLabel)->show();
+        auto* value = CResourceLibrary::Control<QLabel>(m_pStatusForm, kWrittenValue);
+        value->show();
+        std::string text;
+        if (!file.empty())
+            text = monitor::WrittenText(m_pSession->GetBytesWritten(),
+                                        m_pSession->GetPulsesWritten());
+        if (!note.empty())
+            text += (text.empty() ? "" : "\n") + note;
+        value->setText(Text(text));
     }
 }
 
@@ -245,17 +270,15 @@ void CQuillonDlg::OnPulseData()
                                                   m_livePulse.GetFrequencyPulse());
     m_pCurrentData->SetFrequency(0, Text(monitor::FrequencyText(m_dFrequency[0])));
     SetStatus(kElapsedValue, Text(monitor::ElapsedTimeText(m_livePulse.GetPulseTime())));
-    if (m_recorder.IsRecording()) {
-        std::string message;
-        if (!m_recorder.Append(m_livePulse, message)) {
-            SetStatus(kRecordingValue, Text(monitor::RecordingText(false)));
-            CMessageService::Show(message, "Tarvolin Monitor", MessageIcon::Error);
-        }
-    }
     m_pAbout->SetField(1005, QString::number(m_livePulse.GetCh1Offset()));
     m_pAbout->SetField(1035, QString::number(m_livePulse.GetCh2Offset()));
     m_pAbout->SetField(1036, QString::asprintf("%0.2lf", m_livePulse.GetTDelay()));
     m_pAbout->SetField(1037, QString::number(m_livePulse.GetDarkCurrent()));
+    // Written while recording, then the timed events of the run looked at:
+    // a message shown meanwhile lets the next pulse in, so this one is a copy.
+    const bool running = CCoreInterface::GetSystemStatus()->IsGCRunning();
+    m_pSession->OnPulse(pulse, running, m_pEventDialog->GetAppliedEvents());
+    ShowRecording();
 }
 
 void CQuillonDlg::OnHoldReference(int reference)
@@ -279,52 +302,95 @@ void CQuillonDlg::OnClearReference(int reference)
 
 void CQuillonDlg::OnRecordStart()
 {
-    if (m_recorder.IsRecording())
+    if (m_pSession->Rules().GetState() != CRecordingRules::State::Idle || m_nRecordRead)
         return;
-    CGateParameters gates;
-    CBoardParameters board;
-    CChannelParameters channels;
-    CTimedEvent events;
-    CCoreInterface::GetAllGates(gates);
-    CCoreInterface::GetBoardAndChannelParameters(board, channels);
-    CCoreInterface::GetTimedEvent(events);
-    m_recorder.SetHeaderRecords(gates, board, channels, events);
-    m_recorder.StepIndexOncePerRun();
-    if (!m_recorder.PrepareRecording(m_strDataSettingsPath))
-        return;
-    std::string message;
-    if (!m_recorder.Start(message)) {
-        CMessageService::Show(message, "Tarvolin Monitor", MessageIcon::Error);
-        return;
-    }
-    CRunLog::AddEntry("Manual Recording Start");
-    m_bManualRecording = true;
-    OnStatusUpdate();
-}
-
-void CQuillonDlg::StopRecording(const char* runLogEntry)
-{
-    if (!m_recorder.IsRecording())
-        return;
-    std::string message;
-    if (!m_recorder.Stop(message))
-        CMessageService::Show(message, "Tarvolin Monitor", MessageIcon::Error);
-    if (runLogEntry)
-        CRunLog::AddEntry(runLogEntry);
-    SetStatus(kRecordingValue, Text(monitor::RecordingText(false)));
+    // The header carries what the board holds now.
+    m_nRecordRead =
+        m_pBacking->Start({BackingOperation::ReadSetUp, {}}, [this](const CBackingResult& result) {
+            m_nRecordRead = 0;
+            if (result.nResult) {
+                TakeSetUp(result.records);
+                m_startRecords.gates = result.records.gates;
+                m_startRecords.board = result.records.board;
+                m_startRecords.channels = result.records.channels;
+                m_startRecords.events = result.records.events;
+                m_bHaveStartRecords = true;
+            } else if (CMessageService::Show(
+                           "The board's set-up could not be read, so the data file's header "
+                           "cannot hold it.\n" +
+                               result.strMessage +
+                               "\n\nRecord with the values the parameter dialogs hold instead?",
+                           kCaption, MessageIcon::Question, MessageButtons::YesNo) != IDYES) {
+                return;
+            }
+            m_pSession->ManualStart();
+            m_bHaveStartRecords = false;
+            if (!m_pDataSettings->isVisible())
+                m_pDataSettings->UpdateFields();
+            ShowRecording();
+        });
 }
 
 void CQuillonDlg::OnRecordStop()
 {
-    if (!m_recorder.IsRecording())
-        return;
-    StopRecording("Manual Recording Stop");
-    m_bManualRecording = false;
+    // Stop pressed while the record button still waits for the board: no start.
+    m_pBacking->Cancel(m_nRecordRead);
+    m_nRecordRead = 0;
+    m_pSession->ManualStop();
+    ShowRecording();
 }
 
 void CQuillonDlg::ResetToReady()
 {
-    StopRecording(nullptr);
+    m_pBacking->Cancel(m_nRecordRead);
+    m_nRecordRead = 0;
+    m_pSession->ResetToReady();
+    ShowRecording();
+}
+
+CQuillonDlg::HeaderSource CQuillonDlg::GetHeaderRecords(RecordingCause cause,
+                                                        CConfigBlockSet& records,
+                                                        std::string& note)
+{
+    if (cause == RecordingCause::Manual && m_bHaveStartRecords) {
+        records = m_startRecords;
+        return HeaderSource::Board;
+    }
+    // The dialogs' records: what was last read from the board or sent to it.
+    records.gates = m_pGateDialog->GetGateParameters();
+    records.board = m_pBoardDialog->GetBoardParameters();
+    records.channels = m_pBoardDialog->GetChannelParameters();
+    records.events = m_pEventDialog->GetAppliedEvents();
+    // A timed start cannot wait for the board; a manual one read it and failed.
+    if (cause == RecordingCause::Timed && m_bSetUpKnown)
+        return HeaderSource::Board;
+    note = "The data file's header holds the parameter dialogs' values: the board's set-up could "
+           "not be read";
+    return HeaderSource::NotRead;
+}
+
+OverwriteAnswer CQuillonDlg::AskOverwrite(const CRecordingQuestion& question)
+{
+    return CMessageService::Show(question.text, question.caption, MessageIcon::Warning,
+                                 MessageButtons::YesNo) == IDYES
+               ? OverwriteAnswer::Replace
+               : OverwriteAnswer::Refuse;
+}
+
+void CQuillonDlg::AddRunLogEntry(const std::string& text)
+{
+    CRunLog::AddEntry(text);
+}
+
+void CQuillonDlg::ShowMessage(const std::string& text, MessageIcon icon)
+{
+    ShowRecording(); // "Stopped" before the box, not after it
+    CMessageService::Show(text, kCaption, icon);
+}
+
+void CQuillonDlg::ResetToReady(RecordingCause)
+{
+    ShowRecording();
     if (m_nResetRequest)
         return; // the one sent is still on its way
     CLinkRequest reset;
@@ -332,13 +398,55 @@ void CQuillonDlg::ResetToReady()
     m_nResetRequest = m_pLink->Submit(reset, [this](const CLinkResult& result) {
         m_nResetRequest = 0;
         if (result.nResult)
-            CMessageService::Show("Reset to Ready command sent successfully", "Tarvolin Monitor",
+            CMessageService::Show("Reset to Ready command sent successfully", kCaption,
                                   MessageIcon::Information);
         else
             CMessageService::Show("Failed to send command Reset to Ready\n" +
                                       result.fault.GetSentence(),
-                                  "Tarvolin Monitor", MessageIcon::Error);
+                                  kCaption, MessageIcon::Error);
     });
+}
+
+void CQuillonDlg::OnRecordingStarted(const std::string&, RecordingCause)
+{
+    // The start may have taken the next free name.
+    if (m_pDataSettings && !m_pDataSettings->isVisible())
+        m_pDataSettings->UpdateFields();
+}
+
+void CQuillonDlg::OnRecordingFinished(const CRecordingSummary&)
+{
+    // The index has moved on to the next free name.
+    if (m_pDataSettings && !m_pDataSettings->isVisible())
+        m_pDataSettings->UpdateFields();
+}
+
+void CQuillonDlg::TakeSetUp(const CBackingRecords& records)
+{
+    m_bSetUpKnown = true;
+    if (!m_pGateDialog->isVisible())
+        m_pGateDialog->SetGateParameters(records.gates);
+    if (!m_pBoardDialog->isVisible()) {
+        m_pBoardDialog->SetGateParameters(records.gates);
+        m_pBoardDialog->SetRecords(records.board, records.channels);
+    }
+    if (!m_pEventDialog->isVisible()) {
+        m_pEventDialog->SetGateParameters(records.gates);
+        m_pEventDialog->SetEvents(records.events);
+    }
+    m_pPlot->SetTriggerLevel(records.board.GetAdcTriggerLevel());
+}
+
+void CQuillonDlg::ReadSetUpInBackground()
+{
+    if (m_nBackgroundRead && m_pBacking->IsPending(m_nBackgroundRead))
+        return;
+    m_nBackgroundRead =
+        m_pBacking->Start({BackingOperation::ReadSetUp, {}}, [this](const CBackingResult& result) {
+            m_nBackgroundRead = 0;
+            if (result.nResult)
+                TakeSetUp(result.records);
+        });
 }
 
 void CQuillonDlg::OnButtonClicked(unsigned id)
@@ -359,6 +467,11 @@ void CQuillonDlg::OnButtonClicked(unsigned id)
         break;
     case kViewRunLog:
         ShowDialog(m_pRunLogDialog, [this] { m_pRunLogDialog->Load(); });
+        break;
+    case kDataSettings:
+        // Shown and centred again even when it is open already.
+        m_pDataSettings->UpdateFields();
+        ShowCentred(m_pDataSettings);
         break;
     case kSaveConfig:
         SaveConfig();
@@ -394,6 +507,9 @@ void CQuillonDlg::CreateDialogs()
     runLog.logPath = CRunLog::GetFilePath();
     m_pRunLogDialog = new CQuillonRunLogDialog(runLog, this);
     m_pRunLogDialog->Load();
+    // Created hidden; it loads the data settings into the recorder.
+    m_pDataSettings = new CDialogRecordSettings(m_pSession->Recorder(), m_strDataSettingsPath,
+                                                kCaption, this);
 
     connect(m_pBoardDialog, &CQuillonBoardChanDialog::applied, this,
             [this](const CBoardParameters& board, const CChannelParameters&) {
@@ -481,6 +597,7 @@ void CQuillonDlg::SaveConfig()
             m_nSetUpRequest = 0;
             HideBusy();
             if (result.nResult) {
+                m_bSetUpKnown = true;
                 m_pGateDialog->SetGateParameters(result.records.gates);
                 m_pBoardDialog->SetRecords(result.records.board, result.records.channels);
                 m_pEventDialog->SetEvents(result.records.events);
@@ -595,6 +712,7 @@ void CQuillonDlg::ApplyConfig(const std::string& path)
             return;
         }
         m_pPlot->SetTriggerLevel(adcTriggerLevel);
+        m_bSetUpKnown = true;
         CDebugLog::Add(kAppliedText);
         CMessageService::Show(kAppliedText, kCaption, MessageIcon::Information, MessageButtons::Ok);
     });
@@ -655,6 +773,6 @@ void CQuillonDlg::closeEvent(QCloseEvent* event)
 {
     // A recording still running when the window closes is finished properly:
     // its count written and the file closed.
-    StopRecording("Manual Recording Stop");
+    m_pSession->Finish();
     event->accept();
 }

@@ -5,17 +5,19 @@
 // queued events on the user-interface thread.
 
 #include "ConfigFile.h"
-#include "DataRecorder.h"
 #include "MonitorPanels.h"
 #include "PageEx.h"
 #include "PulseData.h"
 #include "PulseSequence.h"
+#include "RecordingSession.h"
 
 #include <QEvent>
 #include <atomic>
 #include <functional>
 #include <memory>
 
+struct CBackingRecords;
+class CDialogRecordSettings;
 class CInstrumentBacking;
 class CLinkRequester;
 class CPlotDlg;
@@ -33,7 +35,11 @@ enum MonitorEvent : int {
     kGatesChangedEvent = 1137,
 };
 
-class CQuillonDlg : public CPageEx {
+// The window is the recording's host: the recording session runs the rules
+// and the recorder; the window gives it the header records (the dialogs'),
+// asks its questions in message boxes, writes the run log and sends Reset
+// to Ready.
+class CQuillonDlg : public CPageEx, private IRecordingHost {
     Q_OBJECT
 public:
     explicit CQuillonDlg(QWidget* parent = nullptr);
@@ -48,10 +54,11 @@ public:
     void OnPulseData();
     void OnHoldReference(int reference);
     void OnClearReference(int reference);
+    // The record button: reads the board's set-up (without blocking the
+    // window), then starts; a set-up that cannot be read is said, and the
+    // operator decides whether to record with the dialogs' values.
     void OnRecordStart();
     void OnRecordStop();
-    // Stops a recording, then sends Reset to Ready through the link's queue;
-    // the message box follows when the board has answered.
     void ResetToReady();
     void OnButtonClicked(unsigned id) override;
     // UM_GATES_CHANGED: the gate dialog sent gates; the board/channel
@@ -70,8 +77,12 @@ public:
     const CPulseData& LivePulse() const { return m_livePulse; }
     // The pulse indexes taken in: repeats refused, restarts, indexes skipped.
     const CPulseSequence& PulseSequence() const { return m_pulseSequence; }
-    bool IsRecording() const { return m_recorder.IsRecording(); }
-    CDataRecorder& Recorder() { return m_recorder; }
+    bool IsRecording() const { return m_pSession->IsRecording(); }
+    // True while the record button waits for the board's set-up.
+    bool IsStartingRecording() const { return m_nRecordRead != 0; }
+    CRecordingSession& Recording() { return *m_pSession; }
+    CDataRecorder& Recorder() { return m_pSession->Recorder(); }
+    CDialogRecordSettings* DataSettingsDialog() const { return m_pDataSettings; }
     CQuillonGatesModesDialog* GateDialog() const { return m_pGateDialog; }
     CQuillonBoardChanDialog* BoardDialog() const { return m_pBoardDialog; }
     CQuillonSetEventDialog* EventDialog() const { return m_pEventDialog; }
@@ -96,8 +107,22 @@ private:
     void PrintPlot();
     void SetStatus(int controlId, const QString& text);
     void ShowRunState();
-    void StopRecording(const char* runLogEntry);
+    // The recording's status lines: "Recording:", "Record File:", "Written:".
+    void ShowRecording();
     void CreateDialogs();
+    // The dialogs take a set-up the board holds (those the operator has open keep theirs).
+    void TakeSetUp(const CBackingRecords& records);
+    void ReadSetUpInBackground();
+
+    // IRecordingHost
+    HeaderSource GetHeaderRecords(RecordingCause cause, CConfigBlockSet& records,
+                                  std::string& note) override;
+    OverwriteAnswer AskOverwrite(const CRecordingQuestion& question) override;
+    void AddRunLogEntry(const std::string& text) override;
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    void ResetToReady(RecordingCause cause) override;
+    void OnRecordingStarted(const std::string& path, RecordingCause cause) override;
+    void OnRecordingFinished(const CRecordingSummary& summary) override;
     // Unless the dialog is visible already: runs refresh (what showing it
     // does, starting its reads) and shows it centred over the window.
     void ShowDialog(QWidget* dialog, const std::function<void()>& refresh);
@@ -123,6 +148,7 @@ private:
     CQuillonBoardChanDialog* m_pBoardDialog = nullptr;
     CQuillonSetEventDialog* m_pEventDialog = nullptr;
     CQuillonRunLogDialog* m_pRunLogDialog = nullptr;
+    CDialogRecordSettings* m_pDataSettings = nullptr;
     QProgressDialog* m_pBusy = nullptr;
     int m_nSetUpRequest = 0;
     int m_nStartUpRead = 0;
@@ -132,12 +158,18 @@ private:
     bool m_bInitialised = false;
     bool m_bLastRunState = false;
     bool m_bMaximised = false;
-    bool m_bManualRecording = false;
-    int m_nLastAutoRecordTime = 0;
     double m_dFrequency[3] = {0, 0, 0};
     QString m_strViewState;
-    CDataRecorder m_recorder;
+    std::unique_ptr<CRecordingSession> m_pSession;
     std::string m_strDataSettingsPath;
+    // The dialogs hold a set-up the board held (read from it, or sent to it):
+    // until then a timed start's header says it holds the dialogs' values.
+    bool m_bSetUpKnown = false;
+    int m_nBackgroundRead = 0;
+    // The record button's read of the set-up, and what it brought.
+    int m_nRecordRead = 0;
+    bool m_bHaveStartRecords = false;
+    CConfigBlockSet m_startRecords;
     // One event of each kind waits at most: the handlers read the latest
     // state anyway, so a busy window never builds up a queue.
     std::shared_ptr<std::atomic<bool>> m_pStatusPending;

@@ -247,8 +247,9 @@ void CBoardSimulator::ServiceLocked(Clock::time_point now)
         // and the gap in the indexes shows how many went missing.
         m_counters.pulsesFired += step.newPulses;
         const auto index = static_cast<uint32_t>(m_counters.pulsesFired);
-        m_board.SetPulse(m_generator.Generate(index, CGcRun::Hundredths(step.lastPulseSeconds),
-                                              step.lastPulseSeconds));
+        const int32_t time = CGcRun::Hundredths(step.lastPulseSeconds);
+        m_board.SetPulse(m_generator.Generate(index, time, step.lastPulseSeconds));
+        m_latestPulse = {index, time};
     }
     for (const CTimedEventData& event : step.events)
         ApplyEventLocked(event);
@@ -382,6 +383,12 @@ void CBoardSimulator::SetRawReply(uint8_t command, std::optional<CByteArray> wir
         m_rawReplies[command] = std::move(*wireBytes);
     else
         m_rawReplies.erase(command);
+}
+
+std::vector<CSimSentPulse> CBoardSimulator::GetSentPulses() const
+{
+    std::lock_guard lock(m_lock);
+    return m_sentPulses;
 }
 
 CSimCounters CBoardSimulator::GetCounters() const
@@ -613,6 +620,9 @@ bool CBoardSimulator::HandleRequestLocked(const CFrameParser::CItem& item,
         ++m_counters.repliesDropped;
         return true;
     }
+    const bool intact = !fault.badCrc && !fault.wrongCode && m_rawReplies.count(item.command) == 0;
+    if (effects.pulseFetched && intact && m_latestPulse.index > 0)
+        m_sentPulses.push_back(m_latestPulse);
     std::vector<CByteArray> pieces;
     if (fault.split && packet.size() > 1) {
         const auto at = static_cast<std::ptrdiff_t>(std::clamp<size_t>(

@@ -53,6 +53,13 @@ struct CSimCounters {
     uint64_t Fault(SimFault kind) const { return faults[static_cast<size_t>(kind)]; }
 };
 
+// One pulse the board put on the wire in answer to 0x40, intact (the log of pulses sent).
+struct CSimSentPulse {
+    uint32_t index = 0;
+    int32_t time = 0; // hundredths of a second from the run's start
+    bool operator==(const CSimSentPulse& other) const = default;
+};
+
 class CBoardSimulator {
 public:
     using Clock = std::chrono::steady_clock;
@@ -114,6 +121,9 @@ public:
     void SetRawReply(uint8_t command, std::optional<CByteArray> wireBytes);
 
     CSimCounters GetCounters() const;
+    // Every pulse sent in an intact reply to 0x40 (a reply no fault damaged or
+    // withheld), in the order sent; repeats of the latest pulse included.
+    std::vector<CSimSentPulse> GetSentPulses() const;
     // Requests received so far, of one command code or (-1) of all.
     uint64_t GetRequestCount(int command = -1) const;
     // Wait for the event, never for a fixed time: true once it happened, false at the deadline.
@@ -154,6 +164,8 @@ private:
     CGcRun m_run;
     Clock::time_point m_runStart{};
     CSimCounters m_counters;
+    std::vector<CSimSentPulse> m_sentPulses;
+    CSimSentPulse m_latestPulse; // index 0 until the first pulse fires
     std::map<uint8_t, CByteArray> m_rawReplies;
     std::map<uint8_t, double> m_commandLatencyMs;
     std::string m_devicePath;

@@ -87,7 +87,7 @@ TEST(CommandLine, UsageAndHelpComeFromTheCommandsThemselves)
     for (const char* line :
          {"  tarvolin inspect FILE\n", "  tarvolin repair FILE [--in-place]\n",
           "  tarvolin record [--port N] [--baud B] [--seconds S] [--dir D] "
-          "[--prefix P] [--progress]\n",
+          "[--prefix P] [--progress] [--auto] [--runs K]\n",
           "  tarvolin status [--port N] [--baud B] [--watch] [--count P] [--seconds S]\n"})
         EXPECT_NE(r.err.find(line), std::string::npos) << line << r.err;
 
@@ -214,7 +214,8 @@ TEST(FileKind, RecognisesByContent)
 // ---------------------------------------------------------------------------
 
 struct WatchStep {
-    bool open, announced, fetched;
+    LinkCondition link;
+    bool announced, fetched;
     CLinkWatch::Change change;
 };
 
@@ -222,58 +223,97 @@ struct WatchCase {
     const char* name;
     std::vector<WatchStep> steps;
     int64_t refused;
+    const char* reason; // of the first loss
 };
 
 class LinkWatchTest : public testing::TestWithParam<WatchCase> {};
 
+// Cycles 100 ms apart: kSilence is 15 of them.
 TEST_P(LinkWatchTest, SaysWhenTheLinkIsLostAndBack)
 {
     CLinkWatch watch;
     auto now = CLinkWatch::Clock::now();
     int step = 0;
+    std::string reason;
     for (const WatchStep& s : GetParam().steps) {
         now += std::chrono::milliseconds(100);
-        EXPECT_EQ(watch.Cycle(s.open, s.announced, s.fetched, now), s.change) << "step " << step;
+        CLinkStatus link;
+        link.SetCondition(s.link);
+        const CLinkWatch::Change change = watch.Cycle(link, s.announced, s.fetched, now);
+        EXPECT_EQ(change, s.change) << "step " << step;
+        if (change == CLinkWatch::kLost && reason.empty())
+            reason = watch.GetLostReason();
         ++step;
     }
     EXPECT_EQ(watch.GetRefused(), GetParam().refused);
+    EXPECT_EQ(reason.substr(0, std::string(GetParam().reason).size()), GetParam().reason);
 }
 
 constexpr auto kNo = CLinkWatch::kNoChange;
 constexpr auto kLost = CLinkWatch::kLost;
 constexpr auto kBack = CLinkWatch::kBack;
+constexpr auto kUp = LINK_CONNECTED;
+constexpr auto kQuiet = LINK_NO_RESPONSE;
 
-INSTANTIATE_TEST_SUITE_P(Cycles, LinkWatchTest,
-                         testing::Values(WatchCase{"HealthyWithAndWithoutPulses",
-                                                   {{true, true, true, kNo},
-                                                    {true, false, false, kNo},
-                                                    {true, true, true, kNo}},
-                                                   0},
-                                         WatchCase{"PortClosesAndReopens",
-                                                   {{true, true, true, kNo},
-                                                    {false, true, false, kLost},
-                                                    {false, false, false, kNo},
-                                                    {true, false, false, kBack}},
-                                                   1},
-                                         WatchCase{"FourRefusalsAreNotALoss",
-                                                   {{true, true, false, kNo},
-                                                    {true, true, false, kNo},
-                                                    {true, true, false, kNo},
-                                                    {true, true, false, kNo},
-                                                    {true, true, true, kNo}},
-                                                   4},
-                                         WatchCase{"FiveRefusalsInARowAre",
-                                                   {{true, true, false, kNo},
-                                                    {true, true, false, kNo},
-                                                    {true, true, false, kNo},
-                                                    {true, true, false, kNo},
-                                                    {true, true, false, kLost},
-                                                    {true, true, false, kNo},
-                                                    {true, true, true, kBack}},
-                                                   6}),
-                         [](const testing::TestParamInfo<WatchCase>& info) {
-                             return std::string(info.param.name);
-                         });
+std::vector<WatchStep> Repeat(WatchStep step, int times)
+{
+    return std::vector<WatchStep>(static_cast<size_t>(times), step);
+}
+
+std::vector<WatchStep> Join(std::initializer_list<std::vector<WatchStep>> parts)
+{
+    std::vector<WatchStep> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cycles, LinkWatchTest,
+    testing::Values(
+        WatchCase{"HealthyWithAndWithoutPulses",
+                  {{kUp, true, true, kNo}, {kUp, false, false, kNo}, {kUp, true, true, kNo}},
+                  0,
+                  ""},
+        WatchCase{"PortClosesAndReopens",
+                  {{kUp, true, true, kNo},
+                   {LINK_NOT_PRESENT, true, false, kLost},
+                   {LINK_NOT_PRESENT, false, false, kNo},
+                   {kQuiet, false, false, kNo},
+                   {kUp, false, false, kBack}},
+                  1,
+                  "the port has closed"},
+        WatchCase{"AnotherProgramTakesThePort",
+                  {{LINK_BUSY, false, false, kLost}, {kUp, false, false, kBack}},
+                  0,
+                  "the port is used by another program"},
+        WatchCase{"AShortSilenceIsNotALoss",
+                  Join({Repeat({kQuiet, false, false, kNo}, 14), {{kUp, true, true, kNo}}}), 0, ""},
+        WatchCase{"ABoardQuietOnAnOpenPortIsLostAndBack",
+                  Join({Repeat({kQuiet, false, false, kNo}, 15),
+                        {{kQuiet, false, false, kLost}},
+                        Repeat({kQuiet, false, false, kNo}, 5),
+                        {{kUp, true, true, kBack}}}),
+                  0, "the board has not answered since "},
+        WatchCase{"FourRefusalsAreNotALoss",
+                  {{kUp, true, false, kNo},
+                   {kUp, true, false, kNo},
+                   {kUp, true, false, kNo},
+                   {kUp, true, false, kNo},
+                   {kUp, true, true, kNo}},
+                  4,
+                  ""},
+        WatchCase{"FiveRefusalsInARowAre",
+                  {{kUp, true, false, kNo},
+                   {kUp, true, false, kNo},
+                   {kUp, true, false, kNo},
+                   {kUp, true, false, kNo},
+                   {kUp, true, false, kLost},
+                   {kUp, true, false, kNo},
+                   {kUp, true, true, kBack}},
+                  6,
+                  "5 pulse requests in a row brought no valid reply"}),
+    [](const testing::TestParamInfo<WatchCase>& info) { return std::string(info.param.name); });
 
 TEST(RecordSummary, NamesEachReasonForMissingPulses)
 {

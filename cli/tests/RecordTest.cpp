@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -243,6 +246,138 @@ TEST_F(RecordTest, SaysWhenTheLinkIsLostAndWhenItReturns)
     EXPECT_EQ(child.Wait(), 0) << child.Err();
     EXPECT_NE(child.Out().find("The link was lost 1 time\n"), std::string::npos) << child.Out();
     EXPECT_TRUE(ReadRecording(data.File("Unplugged001.KLYN")).report.Clean());
+}
+
+TEST_F(RecordTest, ABoardGoneQuietOnAnOpenPortIsLostAndBack)
+{
+    StartBoard(12);
+    testsupport::CChildProcess child;
+    ASSERT_TRUE(StartRecorder(child, 12, "Quiet"));
+    ASSERT_TRUE(child.ReadUntil([](const std::string& out) { return HasPulses(out, 5); }))
+        << child.Out() << child.Err();
+    // The port stays open; the board answers nothing at all.
+    CSimFaultRule silence;
+    silence.kind = SimFault::Silence;
+    const int fault = sim->AddFault(silence);
+    ASSERT_TRUE(child.ReadUntil([](const std::string& out) {
+        return out.find("Link to COM12 lost: the board has not answered since ") !=
+               std::string::npos;
+    })) << child.Out();
+    sim->RemoveFault(fault);
+    ASSERT_TRUE(child.ReadUntil([](const std::string& out) {
+        return out.find("Link to COM12 back after") != std::string::npos;
+    })) << child.Out();
+    ASSERT_TRUE(child.Signal(SIGINT));
+    EXPECT_EQ(child.Wait(), 0) << child.Err();
+    EXPECT_NE(child.Out().find("The link was lost 1 time\n"), std::string::npos) << child.Out();
+}
+
+// The pulses a run's file must hold, from the board's log of pulses sent:
+// those after the pulse that made the start due (time >= on), up to and
+// including the one that made the stop due (time >= off).
+std::vector<CSimSentPulse> Window(const std::vector<CSimSentPulse>& run, int32_t on, int32_t off)
+{
+    std::vector<CSimSentPulse> window;
+    bool started = false;
+    for (const CSimSentPulse& p : run) {
+        if (started) {
+            window.push_back(p);
+            if (p.time >= off)
+                break;
+        } else if (p.time >= on) {
+            started = true;
+        }
+    }
+    return window;
+}
+
+TEST_F(RecordTest, AutoRecordsEachRunBetweenItsRecordEventsIntoAFileOfItsOwn)
+{
+    // One pulse a run-clock second, six a real second: the link fetches each.
+    CSimOptions options = testsupport::FastBoardOptions(ports.Dir(), 13);
+    options.clockSpeed = 6.0;
+    options.pulseRate = 1.0;
+    options.runLengthSeconds = 24.0;
+    std::string error;
+    sim = testsupport::StartBoard(options, error);
+    ASSERT_TRUE(sim) << error;
+    CTimedEvent program;
+    for (const auto& [minutes, value] : {std::pair{0.1, 1.0}, std::pair{0.3, 0.0}}) {
+        CTimedEventData event;
+        event.SetEventTime(minutes);
+        event.SetEventCode(EC_RECORD);
+        event.SetEventValue(value);
+        program.AddTimedEvent(event);
+    }
+    sim->SetTimedEvents(program);
+    // A file of an earlier day is never replaced.
+    std::ofstream(data.File("Auto001.KLYN")) << "kept";
+
+    testsupport::CChildProcess child;
+    ASSERT_TRUE(child.Start({TARVOLIN_CLI_PATH, "record", "--port", "13", "--auto", "--runs", "3",
+                             "--dir", data.Path().string(), "--prefix", "Auto"},
+                            {"TARVOLIN_PORTS_DIR=" + ports.Dir()}));
+    ASSERT_TRUE(child.ReadUntil([](const std::string& out) {
+        return out.find("Following the timed events of COM13") != std::string::npos;
+    })) << child.Out()
+        << child.Err();
+    for (int run = 1; run <= 3; ++run) {
+        sim->StartRun();
+        ASSERT_TRUE(child.ReadUntil([run](const std::string& out) {
+            return Count(out, "\nWrote ") >= static_cast<size_t>(run);
+        })) << child.Out()
+            << child.Err();
+        if (run == 3)
+            break; // the third file ends the command
+        ASSERT_TRUE(
+            sim->WaitFor([run](const CSimCounters& c) { return c.runsEnded >= uint64_t(run); },
+                         testsupport::kDeadline));
+        // The recorder has asked for the status since: it knows the run is over.
+        const uint64_t polls = sim->GetRequestCount(0x01);
+        ASSERT_TRUE(sim->WaitForRequests(polls + 3, testsupport::kDeadline, 0x01));
+    }
+    EXPECT_EQ(child.Wait(), 0) << child.Out() << child.Err();
+
+    std::vector<std::vector<CSimSentPulse>> runs;
+    int32_t last = -1;
+    for (const CSimSentPulse& p : sim->GetSentPulses()) {
+        if (runs.empty() || p.time < last)
+            runs.emplace_back();
+        runs.back().push_back(p);
+        last = p.time;
+    }
+    ASSERT_EQ(runs.size(), 3u);
+    for (int run = 0; run < 3; ++run) {
+        const std::string path = data.File("Auto00" + std::to_string(run + 2) + ".KLYN");
+        FileResult f = ReadRecording(path);
+        ASSERT_EQ(f.ok, 1) << f.message;
+        EXPECT_TRUE(f.report.Clean()) << f.report.Text();
+        const std::vector<CSimSentPulse> expected = Window(runs[run], 600, 1800);
+        ASSERT_GE(expected.size(), 6u);
+        std::vector<CSimSentPulse> recorded;
+        for (const CPulseData& p : f.pulses)
+            recorded.push_back(
+                {static_cast<uint32_t>(p.GetPulseIndex()), static_cast<int32_t>(p.GetPulseTime())});
+        EXPECT_EQ(recorded, expected) << "run " << run + 1;
+        char line[160];
+        std::snprintf(line, sizeof line, "Wrote %s: %zu pulses, run time %.2f s to %.2f s\n",
+                      path.c_str(), expected.size(), expected.front().time / 100.0,
+                      expected.back().time / 100.0);
+        EXPECT_NE(child.Out().find(line), std::string::npos) << line << child.Out();
+    }
+    EXPECT_FALSE(std::filesystem::exists(data.File("Auto005.KLYN")));
+    std::ifstream kept(data.File("Auto001.KLYN"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
+    EXPECT_EQ(Count(child.Out(), "  Auto Recording Event Start\n"), 3u) << child.Out();
+    EXPECT_EQ(Count(child.Out(), "  Auto Recording Event Stop\n"), 3u) << child.Out();
+    EXPECT_NE(child.Out().find("Recorded 3 files\n"), std::string::npos) << child.Out();
+}
+
+TEST_F(RecordTest, RunsAreCountedOnlyWhenFollowingTheTimedEvents)
+{
+    Result r = RunCli({"record", "--port", "14", "--runs", "2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("--runs counts the runs that --auto records"), std::string::npos) << r.err;
 }
 
 TEST_F(RecordTest, AKilledRecorderLosesNoPulseItHadWritten)

@@ -34,6 +34,8 @@ TEST_F(FilePathsTest, MonitorFoldersHangOffTheInstrument)
     EXPECT_TRUE(CFilePaths::GetConfigPath().ends_with("/Tarvolin Monitor/Database/GC1/Config"))
         << CFilePaths::GetConfigPath();
     EXPECT_EQ(CFilePaths::GetLogPath(), CFilePaths::GetInstrumentFolder() + "/Logs");
+    EXPECT_EQ(CFilePaths::GetDataPath(),
+              "/srv/tarvolin/Corvanth/Tarvolin/Tarvolin Monitor/Database/GC1/Data");
     EXPECT_EQ(CFilePaths::GetBitmapFolder(), "/srv/tarvolin/Corvanth/Merrow/Bitmaps");
     EXPECT_EQ(CFilePaths::GetCommonDBPath(), "/srv/tarvolin/Corvanth/Merrow/Common");
     EXPECT_EQ(CFilePaths::GetPortsFolder(), "/srv/tarvolin/Corvanth/Tarvolin/Ports");

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,7 +32,7 @@ public:
     using QWidget::QWidget;
 };
 
-const int kForms[] = {102, 129, 134, 167, 1000, 1009, 157, 159, 160, 162};
+const int kForms[] = {102, 129, 134, 167, 1000, 1009, 157, 159, 160, 162, 166};
 
 struct ImageButtonRow
 {
@@ -327,6 +328,10 @@ private slots:
         QTest::newRow("status") << 102 << "ctl1062" << "Status:";
         QTest::newRow("recording") << 102 << "ctl1064" << "Recording:";
         QTest::newRow("record file") << 102 << "ctl1070" << "Record File:";
+        QTest::newRow("written") << 102 << "ctl1066" << "Written:";
+        QTest::newRow("directory") << 166 << "lbl1082" << "Directory:";
+        QTest::newRow("file name") << 166 << "lbl1040" << "File Name:";
+        QTest::newRow("extension") << 166 << "ctl1078" << ".KLYN";
         QTest::newRow("live frequency") << 167 << "lbl1046" << "Frequency:";
         QTest::newRow("reference 1 frequency") << 167 << "lbl1047" << "Frequency:";
         QTest::newRow("reference 2 frequency") << 167 << "lbl1048" << "Frequency:";
@@ -354,8 +359,9 @@ private slots:
     void statusLinesPairLabelsWithValues()
     {
         const auto form = Form(102);
-        LayOut(form.get(), QSize(400, 110));
-        const int pairs[][2] = {{1040, 1041}, {1062, 1063}, {1064, 1065}, {1070, 1069}};
+        LayOut(form.get(), QSize(400, 130));
+        const int pairs[][2] = {{1040, 1041}, {1062, 1063}, {1064, 1065}, {1070, 1069},
+                                {1066, 1068}};
         int previousTop = -1;
         for (const auto& pair : pairs) {
             const QRect label = GeometryIn(form.get(), CResourceLibrary::Control<QLabel>(form.get(), pair[0]));
@@ -448,6 +454,9 @@ private slots:
             {160, 1, "button", "OK"}, {160, 2, "button", "Cancel"},
             {162, 1036, "list", ""}, {162, 1037, "button", "Clea&r"}, {162, 1041, "button", "&Save As..."},
             {162, 1038, "button", "&Print..."}, {162, 1, "button", "OK"}, {162, 2, "button", "Cancel"},
+            {166, 1082, "edit", ""}, {166, 1083, "button", "Browse…"}, {166, 1040, "edit", ""},
+            {166, 1080, "edit", ""}, {166, 1061, "arrows", ""}, {166, 1078, "label", ".KLYN"},
+            {166, 1060, "button", "OK"},
         };
         for (const auto& r : rows)
             QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(r.form).arg(r.control)))
@@ -468,6 +477,8 @@ private slots:
             QVERIFY(CResourceLibrary::Control<QComboBox>(widget.get(), control));
         } else if (kind == "edit") {
             QVERIFY(CResourceLibrary::Control<QLineEdit>(widget.get(), control));
+        } else if (kind == "arrows") {
+            QVERIFY(CResourceLibrary::Control<QScrollBar>(widget.get(), control));
         } else if (kind == "check") {
             auto* check = CResourceLibrary::Control<QCheckBox>(widget.get(), control);
             QVERIFY(check);
@@ -489,6 +500,9 @@ private slots:
         QCOMPARE(Form(159)->windowTitle(), QString("Board / Channel Parameters"));
         QCOMPARE(Form(160)->windowTitle(), QString("Timed Events"));
         QCOMPARE(Form(162)->windowTitle(), QString("Run Log"));
+        QCOMPARE(Form(166)->windowTitle(), QString("Data Settings"));
+        QCOMPARE(Form(166)->findChild<QGroupBox*>("grpDataFile")->title(),
+                 QString("Data File Information"));
     }
 
     void aboutDialog()
