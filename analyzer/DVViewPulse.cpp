@@ -63,17 +63,21 @@ void ODVViewPulse::OnUpdate()
     }
     Chart()->SetCornerText(QString::fromStdString(OPulseGates::StartTimeText(time)));
     UpdateBands();
-    if (!m_bRestored) {
-        m_bRestored = true;
+    if (m_bFollow)
         ShowFullExtent();
-    }
     Chart()->Replot();
 }
 
 void ODVViewPulse::Restore()
 {
     PushView();
+    m_bFollow = true;
     ShowFullExtent();
+}
+
+void ODVViewPulse::OnViewChanging()
+{
+    m_bFollow = false;
 }
 
 void ODVViewPulse::ShowFullExtent()

@@ -4,6 +4,9 @@
 // part of the pulse its gate covers (traces 1 to 5, "Mode S Gate"), placed
 // after the pulse's trigger crossing. Bands mark each gate's A window as set
 // (not shifted); a gate's band follows its legend box.
+//
+// Until the operator zooms or scrolls, every pulse is shown whole (0 to
+// 25 ms, 0 to its highest sample); Restore goes back to that.
 
 #include "DVPlot.h"
 
@@ -26,8 +29,12 @@ public:
     bool IsGateBandShown(int m) const;
     void GetGateBand(int m, double& from, double& to) const;
 
+    // True while each new pulse is shown whole.
+    bool IsFollowingPulse() const { return m_bFollow; }
+
 protected:
     void OnTraceToggled(int slot, bool bChecked) override;
+    void OnViewChanging() override;
 
 private:
     void UpdateBands();
@@ -36,5 +43,5 @@ private:
     std::array<double, kGates> m_triggerTimes{};
     std::array<int, kGates> m_bandA{};
     std::array<int, kGates> m_bandB{};
-    bool m_bRestored = false;
+    bool m_bFollow = true;
 };

@@ -55,8 +55,14 @@ void OLegend::SetEntry(int slot, const QString& name, const QColor& color)
     if (!Valid(slot))
         return;
     Entry& entry = m_entries[static_cast<size_t>(slot)];
+    // The pulse's entry changes its name at every step: only what changed is redone.
+    if (entry.color != color || entry.box->icon().isNull()) {
+        entry.color = color;
+        entry.box->setIcon(Swatch(color));
+    }
+    if (entry.name == name)
+        return;
     entry.name = name;
-    entry.box->setIcon(Swatch(color));
     entry.box->setVisible(!name.isEmpty());
     entry.box->setEnabled(!name.isEmpty());
     UpdateText(slot);
@@ -65,6 +71,8 @@ void OLegend::SetEntry(int slot, const QString& name, const QColor& color)
 void OLegend::SetClamped(int slot, bool bClamped)
 {
     if (!Valid(slot))
+        return;
+    if (m_entries[static_cast<size_t>(slot)].clamped == bClamped)
         return;
     m_entries[static_cast<size_t>(slot)].clamped = bClamped;
     UpdateText(slot);

@@ -44,6 +44,7 @@ private:
     struct Entry {
         QCheckBox* box = nullptr;
         QString name;
+        QColor color;
         bool clamped = false;
     };
     std::array<Entry, kSlots> m_entries;

@@ -124,8 +124,13 @@ bool OPlot::IsGrid() const
     return m_pChart->IsGridVisible();
 }
 
+void OPlot::OnViewChanging()
+{
+}
+
 void OPlot::PushView()
 {
+    OnViewChanging();
     const bool wasEmpty = m_history.IsEmpty();
     m_history.Push(m_pChart->GetRanges());
     if (wasEmpty)
@@ -172,6 +177,7 @@ int OPlot::PreviousView()
     CAxisRanges ranges;
     if (!m_history.Pop(ranges))
         return 0;
+    OnViewChanging();
     SetView(ranges);
     if (m_history.IsEmpty())
         emit historyChanged();

@@ -90,6 +90,9 @@ protected:
     virtual void OnTraceToggled(int slot, bool bChecked);
     // A double click on the chart.
     virtual void OnDoubleClick(double x, double y);
+    // The operator is about to change the view (zoom, scroll, fit, restore,
+    // previous view).
+    virtual void OnViewChanging();
 
 private:
     // The point the readout shows for the cursor at (x, y); false when no

@@ -80,6 +80,9 @@ CiPlotXControl::CiPlotXControl(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pSurface);
     m_pSurface->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The chart paints every pixel (background, then its buffers): nothing
+    // needs to be cleared under it first.
+    m_pSurface->setAttribute(Qt::WA_OpaquePaintEvent);
 
     // A pulse is a few hundred points redrawn several times a second; the
     // cheap polyline path and cached tick labels keep that well inside a
@@ -95,7 +98,10 @@ CiPlotXControl::CiPlotXControl(QWidget* parent)
             [this](const QRect& rect, QMouseEvent*) { OnSelectionAccepted(rect); });
     connect(m_pSurface->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
             [this](const QCPRange& range) { emit xAxisChanged(range.lower, range.upper); });
-    connect(m_pSurface, &QCustomPlot::afterReplot, this, &CiPlotXControl::replotted);
+    connect(m_pSurface, &QCustomPlot::afterReplot, this, [this] {
+        m_bReplotted = true;
+        emit replotted();
+    });
     m_pSurface->legend->setVisible(false);
     m_pSurface->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignLeft | Qt::AlignTop);
     setMouseTracking(true);
@@ -731,6 +737,11 @@ bool CiPlotXControl::IsPointMarkShown() const
 
 void CiPlotXControl::RefreshOverlay()
 {
+    // The layer has no buffer of its own before the chart's first replot.
+    if (!m_bReplotted) {
+        Replot();
+        return;
+    }
     m_pSurface->layer(kOverlayLayer)->replot();
 }
 

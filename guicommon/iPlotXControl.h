@@ -227,6 +227,7 @@ private:
     std::unique_ptr<CItems> m_pItems;
     double m_dMarkerPixels = 0.0;
     MouseMode m_eMouseMode = MouseMode::ZoomBox;
+    bool m_bReplotted = false;
 
     QPoint m_pressPos;
     Qt::MouseButton m_pressButton = Qt::NoButton;

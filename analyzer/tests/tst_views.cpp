@@ -121,6 +121,35 @@ private slots:
                  QString("Pulse Start Time = 00:15.00"));
     }
 
+    void eachPulseIsShownWholeUntilTheOperatorZooms()
+    {
+        CWorld world;
+        auto frame = world.MakeFrame();
+        ODVFrame* child = frame->OpenDocumentFile(world.Ramps("whole.KLYN", 10));
+        QVERIFY(child);
+        ODVViewPulse* view = child->PulseView();
+        QVERIFY(view->IsFollowingPulse());
+        // Pulse 0 rises to 349, pulse 5 to 849: each fills the view.
+        QCOMPARE(view->Chart()->GetYAxisMax(), 349.0 * 1.05);
+        QVERIFY(child->GetDocument()->GoToPulse(5));
+        QCOMPARE(view->Chart()->GetYAxisMax(), 849.0 * 1.05);
+        QCOMPARE(view->Chart()->GetXAxisMax(), 25.0);
+
+        // Zoomed, the view stays where the operator put it.
+        view->ZoomIn();
+        QVERIFY(!view->IsFollowingPulse());
+        const CAxisRanges zoomed = view->Chart()->GetRanges();
+        child->NextPulse();
+        QCOMPARE(view->Chart()->GetRanges(), zoomed);
+        // Restore follows the pulses again; Previous View goes back to the zoom.
+        view->Restore();
+        QVERIFY(view->IsFollowingPulse());
+        QCOMPARE(view->Chart()->GetYAxisMax(), 949.0 * 1.05);
+        QVERIFY(view->PreviousView());
+        QCOMPARE(view->Chart()->GetRanges(), zoomed);
+        QVERIFY(!view->IsFollowingPulse());
+    }
+
     void aGateBandFollowsItsLegendBox()
     {
         CWorld world;

@@ -126,7 +126,7 @@ int main(int argc, char** argv)
         ODVViewScan* scan = frames[1]->ScanView();
         frames[1]->SetSnapToTrace(1, true);
         scan->Chart()->Replot(true);
-        scan->MoveCursor(12.0 + 3.0, 0.0, true);
+        scan->MoveCursor(12.0 + 3.0, 80000.0, true);
     }
     QTest::qWait(400);
     const bool saved = frame.grab().save(QString::fromLocal8Bit(argv[1]));
