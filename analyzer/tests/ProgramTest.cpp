@@ -1,5 +1,6 @@
 // The program's start: its command line and the recent-file list.
 
+#include "ChildProcess.h"
 #include "DVApp.h"
 #include "RecentFileList.h"
 #include "TempFolder.h"
@@ -28,6 +29,20 @@ TEST(CommandLine, OptionsAndMistakes)
     EXPECT_FALSE(ODVApp::ParseCommandLine({"file://server/share/run.KLYN"}).error.isEmpty());
     // A lone "-" is a file name, as for most programs.
     EXPECT_EQ(ODVApp::ParseCommandLine({"-"}).files, QStringList{"-"});
+}
+
+TEST(Program, HelpAndMistakesNeedNoDisplay)
+{
+    const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+    const auto help = testsupport::RunProgram({TARVOLIN_ANALYZER_PATH, "--help"}, noDisplay);
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("Usage: tarvolin-analyzer [FILE.KLYN ...]"), std::string::npos);
+    const auto wrong = testsupport::RunProgram({TARVOLIN_ANALYZER_PATH, "--cnfg", "a.cnfg"});
+    EXPECT_EQ(wrong.code, ODVApp::kUsageExit);
+    EXPECT_NE(wrong.err.find("unknown option --cnfg"), std::string::npos);
+    const auto blind = testsupport::RunProgram({TARVOLIN_ANALYZER_PATH, "run.KLYN"}, noDisplay);
+    EXPECT_EQ(blind.code, 1);
+    EXPECT_NE(blind.err.find("no display"), std::string::npos);
 }
 
 TEST(RecentFileList, NewestFirstFourAtMostOneEntryPerFile)

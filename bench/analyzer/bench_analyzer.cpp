@@ -133,7 +133,12 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir folder(QDir::currentPath() + "/bench-analyzer-XXXXXX");
+    // On the disk a recording would use: $TARVOLIN_BENCH_DIR, else /var/tmp.
+    QString base = qEnvironmentVariable("TARVOLIN_BENCH_DIR");
+    if (base.isEmpty())
+        base = QDir(QStringLiteral("/var/tmp")).exists() ? QStringLiteral("/var/tmp")
+                                                         : QDir::tempPath();
+    QTemporaryDir folder(base + QStringLiteral("/tarvolin-bench-XXXXXX"));
     qputenv("TARVOLIN_COMMON_DATA", folder.filePath("common").toUtf8());
     ORunLog::SetFilePath(folder.filePath("run.log").toStdString());
     const std::string path = folder.filePath("hour.KLYN").toStdString();
