@@ -504,6 +504,22 @@ int ODVDocData::SetGateParameters(const CGateParameters& gates, std::string& mes
     return Recalculate(message, progress);
 }
 
+int ODVDocData::SetBoardAndChannelParameters(const CBoardParameters& board,
+                                             const CChannelParameters& channels,
+                                             std::string& message, IProgress* progress)
+{
+    m_header.config.board = board;
+    m_header.config.channels = channels;
+    Derive();
+    return Recalculate(message, progress);
+}
+
+void ODVDocData::SetTimedEvents(const CTimedEvent& events)
+{
+    m_header.config.events = events;
+    Derive();
+}
+
 int ODVDocData::SaveCfgFile(const std::string& path, std::string& message) const
 {
     CConfigFile image;

@@ -92,6 +92,15 @@ public:
     // and descriptors are derived again, and the chromatogram recalculated.
     int SetGateParameters(const CGateParameters& gates, std::string& message,
                           IProgress* progress = nullptr);
+    // A board/channel edit: the records replace the document's, the working
+    // configuration is derived again, and the chromatogram recalculated (the
+    // channels' zero values and gate assignment enter every value).
+    int SetBoardAndChannelParameters(const CBoardParameters& board,
+                                     const CChannelParameters& channels, std::string& message,
+                                     IProgress* progress = nullptr);
+    // A timed-events edit: the events replace the document's and the working
+    // configuration's; no value depends on them, so nothing is recalculated.
+    void SetTimedEvents(const CTimedEvent& events);
     // Save cfg File: the document's gates, board, channels and events as a
     // ".cnfg" file. 1, or 0 with the message.
     int SaveCfgFile(const std::string& path, std::string& message) const;

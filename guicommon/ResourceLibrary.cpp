@@ -177,6 +177,26 @@ bool CResourceLibrary::Load(const QString& path)
     return true;
 }
 
+bool CResourceLibrary::LoadBuiltIn()
+{
+    if (!OnGuiThread("LoadBuiltIn")) {
+        return false;
+    }
+    LibraryState& state = State();
+    if (state.loaded) {
+        return state.path == Root();
+    }
+    QFile table(StringTablePath(Root()));
+    if (!table.open(QIODevice::ReadOnly)) {
+        qWarning("CResourceLibrary: the program carries no resource library");
+        return false;
+    }
+    state.loaded = true;
+    state.path = Root();
+    state.strings = ParseStringTable(table.readAll());
+    return true;
+}
+
 QString CResourceLibrary::DefaultPath()
 {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kFileName));

@@ -37,6 +37,10 @@ public:
     // false when it is missing or not a resource file, in which case a
     // library that was loaded before stays loaded.
     static bool Load(const QString& path);
+    // Uses the library compiled into the program itself under kRoot (a
+    // program that carries its own copy of the forms it needs, such as the
+    // Analyzer). True when the program holds it; LoadedPath() is then kRoot.
+    static bool LoadBuiltIn();
     // The resource file beside the program.
     static QString DefaultPath();
     static bool IsLoaded();

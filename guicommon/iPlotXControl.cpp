@@ -67,6 +67,9 @@ struct CiPlotXControl::CItems {
     std::vector<QCPItemRect*> bands;
     QCPItemText* cornerText = nullptr;
     QCPItemTracer* baseMark = nullptr;
+    QCPItemStraightLine* crossX = nullptr; // vertical line of the crosshair
+    QCPItemStraightLine* crossY = nullptr;
+    QCPItemTracer* pointMark = nullptr;
 };
 
 CiPlotXControl::CiPlotXControl(QWidget* parent)
@@ -77,6 +80,9 @@ CiPlotXControl::CiPlotXControl(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pSurface);
     m_pSurface->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // The chart paints every pixel (background, then its buffers): nothing
+    // needs to be cleared under it first.
+    m_pSurface->setAttribute(Qt::WA_OpaquePaintEvent);
 
     // A pulse is a few hundred points redrawn several times a second; the
     // cheap polyline path and cached tick labels keep that well inside a
@@ -92,7 +98,10 @@ CiPlotXControl::CiPlotXControl(QWidget* parent)
             [this](const QRect& rect, QMouseEvent*) { OnSelectionAccepted(rect); });
     connect(m_pSurface->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
             [this](const QCPRange& range) { emit xAxisChanged(range.lower, range.upper); });
-    connect(m_pSurface, &QCustomPlot::afterReplot, this, &CiPlotXControl::replotted);
+    connect(m_pSurface, &QCustomPlot::afterReplot, this, [this] {
+        m_bReplotted = true;
+        emit replotted();
+    });
     m_pSurface->legend->setVisible(false);
     m_pSurface->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignLeft | Qt::AlignTop);
     setMouseTracking(true);
@@ -121,6 +130,23 @@ CiPlotXControl::CiPlotXControl(QWidget* parent)
     mark->setPen(QPen(QColor(40, 40, 40), 1));
     mark->setVisible(false);
     m_pItems->baseMark = mark;
+
+    const QPen crossPen(QColor(90, 90, 90, 170), 1, Qt::DotLine);
+    for (QCPItemStraightLine** line : {&m_pItems->crossX, &m_pItems->crossY}) {
+        *line = new QCPItemStraightLine(m_pSurface);
+        (*line)->setLayer(kOverlayLayer);
+        (*line)->setPen(crossPen);
+        (*line)->setSelectable(false);
+        (*line)->setVisible(false);
+    }
+
+    auto* point = new QCPItemTracer(m_pSurface);
+    point->setLayer(kOverlayLayer);
+    point->setStyle(QCPItemTracer::tsCircle);
+    point->setSize(9);
+    point->setPen(QPen(QColor(20, 20, 20), 1.5));
+    point->setVisible(false);
+    m_pItems->pointMark = point;
 }
 
 CiPlotXControl::~CiPlotXControl() = default;
@@ -239,6 +265,45 @@ bool CiPlotXControl::IsGridVisible() const
     return m_pSurface->xAxis->grid()->visible();
 }
 
+int CiPlotXControl::DecimalsForStep(double dStep)
+{
+    dStep = std::abs(dStep);
+    if (!(dStep > 0.0) || !std::isfinite(dStep))
+        return 0;
+    constexpr int kMaxDecimals = 9;
+    double scaled = dStep;
+    for (int places = 0; places < kMaxDecimals; ++places) {
+        if (std::abs(scaled - std::round(scaled)) <= 1e-6 * std::max(1.0, scaled))
+            return places;
+        scaled *= 10.0;
+    }
+    return kMaxDecimals;
+}
+
+namespace {
+
+// The step between the ticks the axis drew last; a fifth of its range
+// before the first replot.
+double TickStep(const QCPAxis* axis)
+{
+    const QVector<double> ticks = axis->tickVector();
+    if (ticks.size() >= 2)
+        return ticks[1] - ticks[0];
+    return axis->range().size() / 5.0;
+}
+
+} // namespace
+
+int CiPlotXControl::GetXAxisDecimals() const
+{
+    return DecimalsForStep(TickStep(m_pSurface->xAxis));
+}
+
+int CiPlotXControl::GetYAxisDecimals() const
+{
+    return DecimalsForStep(TickStep(m_pSurface->yAxis));
+}
+
 // ---- channels ----
 
 int CiPlotXControl::AddChannel(const QColor& color)
@@ -298,6 +363,7 @@ void CiPlotXControl::SetChannelData(int nChannel, const double* x, const double*
         return;
     QCPGraphDataContainer& data = *At(m_pItems->channels, nChannel).data;
     nCount = std::max(nCount, 0);
+    At(m_pItems->channels, nChannel).graph->setAdaptiveSampling(nCount > kAdaptivePoints);
     if (data.size() == nCount) {
         auto it = data.begin();
         for (int i = 0; i < nCount; ++i, ++it) {
@@ -330,22 +396,49 @@ void CiPlotXControl::GetChannelData(int nChannel, std::vector<double>& x,
     }
 }
 
+bool CiPlotXControl::GetChannelPoint(int nChannel, int nIndex, double& dX, double& dY) const
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return false;
+    const QCPGraphDataContainer& data = *At(m_pItems->channels, nChannel).data;
+    if (nIndex < 0 || nIndex >= data.size())
+        return false;
+    const QCPGraphData& point = *(data.constBegin() + nIndex);
+    dX = point.key;
+    dY = point.value;
+    return true;
+}
+
+void CiPlotXControl::SetChannelWidth(int nChannel, double dWidth)
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return;
+    QCPGraph* graph = At(m_pItems->channels, nChannel).graph;
+    QPen pen = graph->pen();
+    pen.setWidthF(dWidth);
+    graph->setPen(pen);
+}
+
 int CiPlotXControl::GetNearestPoint(int nChannel, double dX) const
 {
     if (!Valid(m_pItems->channels, nChannel))
         return -1;
-    int best = -1;
-    double bestDistance = 0.0;
-    int index = 0;
-    for (const QCPGraphData& point : *At(m_pItems->channels, nChannel).data) {
-        const double distance = std::abs(point.key - dX);
-        if (best < 0 || distance < bestDistance) {
-            best = index;
-            bestDistance = distance;
-        }
-        ++index;
-    }
-    return best;
+    const QCPGraphDataContainer& data = *At(m_pItems->channels, nChannel).data;
+    if (data.isEmpty() || std::isnan(dX))
+        return -1;
+    // The first point at or after dX, and the one before it: the nearer of
+    // the two, the earlier on a tie, and of equal keys the first.
+    const auto keyLess = [](const QCPGraphData& point, double key) { return point.key < key; };
+    const auto begin = data.constBegin();
+    const auto end = data.constEnd();
+    const auto after = std::lower_bound(begin, end, dX, keyLess);
+    auto best = after;
+    if (after == end)
+        best = after - 1;
+    else if (after != begin && std::abs((after - 1)->key - dX) <= std::abs(after->key - dX))
+        best = after - 1;
+    best = std::lower_bound(begin, best + 1, best->key, keyLess);
+    return static_cast<int>(best - begin);
 }
 
 void CiPlotXControl::SetChannelVisible(int nChannel, bool bVisible)
@@ -505,7 +598,8 @@ void CiPlotXControl::SetMarkerPixelLength(double dPixels)
 int CiPlotXControl::AddXMarker(const QColor& color)
 {
     auto* line = new QCPItemStraightLine(m_pSurface);
-    line->setPen(QPen(color, 1));
+    line->setLayer(kOverlayLayer);
+    line->setPen(QPen(color, 1.5));
     line->setSelectable(false);
     line->point1->setType(QCPItemPosition::ptPlotCoords);
     line->point2->setType(QCPItemPosition::ptPlotCoords);
@@ -615,8 +709,39 @@ bool CiPlotXControl::IsBasePointMarkShown() const
     return m_pItems->baseMark->visible();
 }
 
+void CiPlotXControl::SetCrosshair(bool bShown, double dX, double dY)
+{
+    m_pItems->crossX->point1->setCoords(dX, 0.0);
+    m_pItems->crossX->point2->setCoords(dX, 1.0);
+    m_pItems->crossY->point1->setCoords(0.0, dY);
+    m_pItems->crossY->point2->setCoords(1.0, dY);
+    m_pItems->crossX->setVisible(bShown);
+    m_pItems->crossY->setVisible(bShown);
+}
+
+bool CiPlotXControl::IsCrosshairShown() const
+{
+    return m_pItems->crossX->visible();
+}
+
+void CiPlotXControl::SetPointMark(bool bShown, double dX, double dY)
+{
+    m_pItems->pointMark->position->setCoords(dX, dY);
+    m_pItems->pointMark->setVisible(bShown);
+}
+
+bool CiPlotXControl::IsPointMarkShown() const
+{
+    return m_pItems->pointMark->visible();
+}
+
 void CiPlotXControl::RefreshOverlay()
 {
+    // The layer has no buffer of its own before the chart's first replot.
+    if (!m_bReplotted) {
+        Replot();
+        return;
+    }
     m_pSurface->layer(kOverlayLayer)->replot();
 }
 
@@ -760,6 +885,8 @@ void CiPlotXControl::mousePressEvent(QMouseEvent* event)
             return;
         }
         // Only the left button draws zoom boxes or moves the axes.
+        if (m_eMouseMode == MouseMode::Scroll && GetPlotArea().contains(event->pos()))
+            emit viewAboutToChange();
         m_pSurface->Press(event);
         return;
     }
@@ -813,14 +940,18 @@ void CiPlotXControl::mouseDoubleClickEvent(QMouseEvent* event)
     m_pressPos = event->pos();
     m_pressButton = event->button();
     event->accept();
+    if (event->button() == Qt::LeftButton && GetPlotArea().contains(event->pos()))
+        emit chartDoubleClicked(PixelToX(event->position().x()), PixelToY(event->position().y()));
 }
 
 void CiPlotXControl::wheelEvent(QWheelEvent* event)
 {
-    if (m_eMouseMode == MouseMode::ZoomAxes)
+    if (m_eMouseMode == MouseMode::ZoomAxes) {
+        emit viewAboutToChange();
         m_pSurface->Wheel(event);
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void CiPlotXControl::leaveEvent(QEvent* event)

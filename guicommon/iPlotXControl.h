@@ -10,10 +10,12 @@
 //   limit lines vertical, placed in percent of the visible x span, draggable
 //   markers     short horizontal ticks at the left edge of the plot, each bound
 //               to a channel's axes; their left end follows the x minimum
-//   x markers   vertical lines at an x value (the marked pulse of a chromatogram)
+//   x markers   vertical lines at an x value (the marked pulse of a chromatogram),
+//               on the overlay layer: moving one never replots the traces
 //   bands       shaded x spans (gate windows over a pulse)
-//   overlay     a corner text and a base-point mark, redrawn on their own layer
-//               so that mouse tracking never replots the traces
+//   overlay     a corner text, a base-point mark, a crosshair and a point mark,
+//               redrawn on their own layer so that mouse tracking never
+//               replots the traces
 //   output      replot (queued or at once), render onto any painter (printing,
 //               PDF), an image of the chart (clipboard)
 //
@@ -22,7 +24,11 @@
 //   Scroll             left drag moves both axes
 //   ZoomAxes           the wheel zooms both axes about the cursor
 //   in every mode      left drag on a limit line moves it (limitDragStarted/Ended);
-//                      a click of any button: chartMouseEvent(button, shift, x, y)
+//                      a click of any button: chartMouseEvent(button, shift, x, y);
+//                      a left double click: chartDoubleClicked(x, y)
+// Before a scroll drag or a wheel zoom changes the axes, viewAboutToChange
+// is emitted (once per press, once per wheel step), so that a plot can keep
+// the view it may want to go back to.
 //
 // Button and shift codes of chartMouseEvent are the chart's own: button
 // 1 left, 2 right, 4 middle; shift is a mask of 1 Shift, 2 Ctrl, 4 Alt. A
@@ -81,6 +87,12 @@ public:
     void FitToData();
     void SetGridVisible(bool bVisible);
     bool IsGridVisible() const;
+    // Decimal places the axis labels show, from the tick step of the last
+    // replot (0.25 -> 2, 0.5 -> 1, 2 -> 0).
+    int GetXAxisDecimals() const;
+    int GetYAxisDecimals() const;
+    // The places a label needs to show multiples of dStep exactly (at most 9).
+    static int DecimalsForStep(double dStep);
 
     // Channels. Index as returned by AddChannel; bad indexes are ignored.
     int AddChannel(const QColor& color);
@@ -91,11 +103,18 @@ public:
     QString GetChannelName(int nChannel) const;
     // x must be ascending. Reuses the channel's buffer when the point count
     // has not changed, which is the case for every live pulse.
+    // Channels of more than kAdaptivePoints points are drawn with adaptive
+    // sampling (a long chromatogram stays smooth to scroll).
+    static constexpr int kAdaptivePoints = 2000;
     void SetChannelData(int nChannel, const double* x, const double* y, int nCount);
     int GetChannelPointCount(int nChannel) const;
+    // Point nIndex of a channel; false for a bad channel or index.
+    bool GetChannelPoint(int nChannel, int nIndex, double& dX, double& dY) const;
+    void SetChannelWidth(int nChannel, double dWidth);
     // A copy of the channel's points (empty for a bad index).
     void GetChannelData(int nChannel, std::vector<double>& x, std::vector<double>& y) const;
-    // The index of the point whose x is nearest dX (the first on a tie), -1 without points.
+    // The index of the point whose x is nearest dX (the first on a tie), -1
+    // without points. A binary search: the keys are ascending.
     int GetNearestPoint(int nChannel, double dX) const;
     void SetChannelVisible(int nChannel, bool bVisible);
     bool IsChannelVisible(int nChannel) const;
@@ -143,6 +162,12 @@ public:
     QString GetCornerText() const;
     void SetBasePointMark(bool bShown, double dX = 0.0, double dY = 0.0);
     bool IsBasePointMarkShown() const;
+    // Thin lines across the plot through (dX, dY): the measurement cursor.
+    void SetCrosshair(bool bShown, double dX = 0.0, double dY = 0.0);
+    bool IsCrosshairShown() const;
+    // A small ring on a trace point (where the cursor snapped to).
+    void SetPointMark(bool bShown, double dX = 0.0, double dY = 0.0);
+    bool IsPointMarkShown() const;
     // Redraws the overlay layer only (a full replot before the first one).
     void RefreshOverlay();
 
@@ -172,6 +197,8 @@ signals:
     void limitDragEnded(int nLimit, int nCode);
     // A click; x, y in axis units.
     void chartMouseEvent(int nButton, int nShift, double dX, double dY);
+    void chartDoubleClicked(double dX, double dY);
+    void viewAboutToChange();
     // The mouse over the plot, in axis units; inside is false outside the axes.
     void cursorMoved(double dX, double dY, bool bInside);
     void cursorLeft();
@@ -200,6 +227,7 @@ private:
     std::unique_ptr<CItems> m_pItems;
     double m_dMarkerPixels = 0.0;
     MouseMode m_eMouseMode = MouseMode::ZoomBox;
+    bool m_bReplotted = false;
 
     QPoint m_pressPos;
     Qt::MouseButton m_pressButton = Qt::NoButton;

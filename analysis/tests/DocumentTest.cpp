@@ -285,6 +285,40 @@ TEST_F(DocumentTest, GateEditRecalculatesAndRenames)
     EXPECT_EQ(doc.GetChromatogram().traces[1][0], 100.0f + 249.0f - 0.5f * 349.0f - 10.0f);
 }
 
+TEST_F(DocumentTest, BoardAndChannelEditRecalculatesWithItsZeroAndTimedEventsDoNot)
+{
+    const std::string path = Record("zero.KLYN", recordings::Ramps(10));
+    ODVDocData doc(Options());
+    std::string message;
+    ASSERT_EQ(doc.Open(path, message), 1) << message;
+    ASSERT_EQ(doc.GetChromatogram().traces[0][0], 105.5f);
+
+    // Channel 1 now zeroes gate 0 by 5 counts; channel 2 looks after gate 3.
+    CChannelParameters channels = doc.GetRecords().channels;
+    channels[0].SetGateIndex(0);
+    channels[0].SetChannelZero(5);
+    channels[1].SetGateIndex(3);
+    channels[1].SetChannelZero(7);
+    CBoardParameters board = doc.GetRecords().board;
+    board.SetTriggerLevel(40);
+    ASSERT_EQ(doc.SetBoardAndChannelParameters(board, channels, message), 1) << message;
+    EXPECT_EQ(doc.GetChromatogram().traces[0][0], 100.5f);
+    EXPECT_TRUE(doc.GetRecords().channels == channels);
+    EXPECT_EQ(doc.GetWorkingConfiguration().GetChannelData(1).GetZeroValue(), 7);
+    EXPECT_EQ(doc.GetWorkingConfiguration().GetTriggerLevel(), 40);
+
+    CTimedEvent events;
+    CTimedEventData record;
+    record.SetEventTime(1.5);
+    record.SetEventCode(EC_RECORD);
+    record.SetEventValue(1);
+    events.AddTimedEvent(record);
+    doc.SetTimedEvents(events);
+    EXPECT_EQ(doc.GetRecords().events.GetCount(), 1);
+    EXPECT_EQ(doc.GetWorkingConfiguration().GetEventCount(), 1);
+    EXPECT_EQ(doc.GetChromatogram().traces[0][0], 100.5f);
+}
+
 TEST_F(DocumentTest, ConfigurationFilesSaveAndOpen)
 {
     const std::string path = Record("cfg.KLYN", recordings::Ramps(10));

@@ -40,6 +40,83 @@ private slots:
         QCOMPARE(chart.GetNearestPoint(gate, 0.1), -1);
     }
 
+    void nearestPointOnALongTraceFirstOfEqualKeys()
+    {
+        CiPlotXControl chart;
+        const int trace = chart.AddChannel(Qt::red);
+        std::vector<double> x;
+        std::vector<double> y;
+        for (int i = 0; i < 25000; ++i) {
+            x.push_back(i * 0.144);
+            y.push_back(i);
+        }
+        // Two points share a time (a repeated stamp): the first of them counts.
+        x[101] = x[100];
+        chart.SetChannelData(trace, x.data(), y.data(), static_cast<int>(x.size()));
+        QCOMPARE(chart.GetChannelPointCount(trace), 25000);
+        QCOMPARE(chart.GetNearestPoint(trace, 2000.0), 13889); // 13889 x 0.144 = 2000.016
+        QCOMPARE(chart.GetNearestPoint(trace, 1e9), 24999);
+        QCOMPARE(chart.GetNearestPoint(trace, -1e9), 0);
+        QCOMPARE(chart.GetNearestPoint(trace, x[100] + 0.01), 100);
+        QCOMPARE(chart.GetNearestPoint(trace, 0.072), 0); // halfway: the earlier
+        double px = 0;
+        double py = 0;
+        QVERIFY(chart.GetChannelPoint(trace, 24999, px, py));
+        QCOMPARE(py, 24999.0);
+        QVERIFY(!chart.GetChannelPoint(trace, 25000, px, py));
+        QVERIFY(!chart.GetChannelPoint(9, 0, px, py));
+    }
+
+    void labelDecimalsFollowTheTickStep_data()
+    {
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("decimals");
+        QTest::newRow("whole") << 200.0 << 0;
+        QTest::newRow("two and a half") << 2.5 << 1;
+        QTest::newRow("quarter") << 0.25 << 2;
+        QTest::newRow("tenth") << 0.1 << 1;
+        QTest::newRow("tiny") << 2e-5 << 5;
+        QTest::newRow("negative") << -0.5 << 1;
+        QTest::newRow("zero") << 0.0 << 0;
+        QTest::newRow("not a number") << qQNaN() << 0;
+    }
+
+    void labelDecimalsFollowTheTickStep()
+    {
+        QFETCH(double, step);
+        QFETCH(int, decimals);
+        QCOMPARE(CiPlotXControl::DecimalsForStep(step), decimals);
+    }
+
+    void overlayMarksAndGestureSignals()
+    {
+        CiPlotXControl chart;
+        chart.resize(400, 300);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.SetXAxisMinSpan(0, 25);
+        chart.SetYAxisMinSpan(0, 1000);
+        chart.Replot(true);
+        QCOMPARE(chart.GetXAxisDecimals(), 0);
+        chart.SetCrosshair(true, 5, 50);
+        chart.SetPointMark(true, 5, 50);
+        QVERIFY(chart.IsCrosshairShown() && chart.IsPointMarkShown());
+        chart.SetCrosshair(false);
+        QVERIFY(!chart.IsCrosshairShown());
+
+        QSignalSpy doubled(&chart, &CiPlotXControl::chartDoubleClicked);
+        QSignalSpy changing(&chart, &CiPlotXControl::viewAboutToChange);
+        const QPoint centre = chart.GetPlotArea().center();
+        QTest::mouseDClick(&chart, Qt::LeftButton, {}, centre);
+        QCOMPARE(doubled.count(), 1);
+        QVERIFY(std::abs(doubled.at(0).at(0).toDouble() - chart.PixelToX(centre.x())) < 1e-9);
+        QCOMPARE(changing.count(), 0); // zoom-box mode: a press changes nothing yet
+        chart.SetMouseMode(CiPlotXControl::MouseMode::Scroll);
+        QTest::mousePress(&chart, Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(&chart, Qt::LeftButton, {}, centre);
+        QCOMPARE(changing.count(), 1);
+    }
+
     void xMarkersAndBandsSitOnTheXAxis()
     {
         CiPlotXControl chart;
