@@ -7,8 +7,10 @@ namespace {
 
 int FirstButton(MessageButtons buttons)
 {
+    if (buttons == MessageButtons::YesNoDefaultNo)
+        return IDNO;
     return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? IDYES
-                                                                                       : IDOK;
+                                                                                      : IDOK;
 }
 
 class CStderrSink : public IMessageSink {
@@ -40,9 +42,15 @@ int CMessageService::Show(const std::string& text, const std::string& caption, M
     return g_sink.load()->Show(text, caption, icon, buttons);
 }
 
-CMessageRecorder::CMessageRecorder() { m_previous = CMessageService::SetSink(this); }
+CMessageRecorder::CMessageRecorder()
+{
+    m_previous = CMessageService::SetSink(this);
+}
 
-CMessageRecorder::~CMessageRecorder() { CMessageService::SetSink(m_previous); }
+CMessageRecorder::~CMessageRecorder()
+{
+    CMessageService::SetSink(m_previous);
+}
 
 int CMessageRecorder::Show(const std::string& text, const std::string& caption, MessageIcon icon,
                            MessageButtons buttons)

@@ -10,7 +10,9 @@
 #include <vector>
 
 enum class MessageIcon { Information, Warning, Error, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No preselected, for questions whose Yes
+// cannot be undone; a sink that cannot ask answers No.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 
 // Answers, numbered as the system's message boxes number them.
 enum MessageResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
@@ -25,14 +27,15 @@ public:
 class CMessageService {
 public:
     // Installs a sink; nullptr restores the default (standard error, answers
-    // the first button). Returns the previous sink.
+    // the first button, No for YesNoDefaultNo). Returns the previous sink.
     static IMessageSink* SetSink(IMessageSink* sink);
     static int Show(const std::string& text, const std::string& caption = "",
                     MessageIcon icon = MessageIcon::Information,
                     MessageButtons buttons = MessageButtons::Ok);
 };
 
-// Records every message and answers from a queue (then the first button).
+// Records every message and answers from a queue (then the first button, or
+// No for YesNoDefaultNo).
 // Installs itself for its lifetime.
 class CMessageRecorder : public IMessageSink {
 public:
