@@ -2,6 +2,7 @@
 
 #include "CommandSet.h"
 #include "InspectCommand.h"
+#include "InstrumentsCommand.h"
 #include "MessageService.h"
 #include "RecordCommand.h"
 #include "RepairCommand.h"
@@ -51,6 +52,8 @@ const CCommandSet& Commands()
                 "give a recording that did not finish the count of the pulses it holds (into "
                 "FILE-repaired.KLYN)",
                 [] { return std::make_unique<CRepairCommand>(); });
+        set.Add("instruments", "list, add, modify and remove the instruments the Launcher shows",
+                [] { return std::make_unique<CInstrumentsCommand>(); });
         return set;
     }();
     return commands;
