@@ -6,8 +6,9 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
+PREFIX     ?= /usr/local
 
-.PHONY: all bootstrap configure build run test test-asan test-tsan bench fuzz format clean
+.PHONY: all bootstrap configure build run install test test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -22,6 +23,11 @@ build: configure
 
 run: build
 	scripts/run-demo $(BUILD)
+
+# Programs, desktop entries, icons, the file type, the manual and the udev
+# example below PREFIX (DESTDIR=... stages it for a package instead).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -7,6 +7,7 @@
 #include "ConfigShowCommand.h"
 #include "ExportAiaCommand.h"
 #include "InspectCommand.h"
+#include "InstrumentsCommand.h"
 #include "MessageService.h"
 #include "RecordCommand.h"
 #include "RepairCommand.h"
@@ -74,6 +75,8 @@ const CCommandSet& Commands()
                 [] { return std::make_unique<CExportAiaCommand>(); });
         set.Add("report", "print a recording's configuration report",
                 [] { return std::make_unique<CReportCommand>(); });
+        set.Add("instruments", "list, add, modify and remove the instruments the Launcher shows",
+                [] { return std::make_unique<CInstrumentsCommand>(); });
         return set;
     }();
     return commands;

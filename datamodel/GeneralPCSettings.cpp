@@ -95,3 +95,20 @@ bool CGeneralPCSettings::LooksLike(std::span<const uint8_t> bytes)
     uint16_t schema = 0;
     return archive.ReadObjectTag(&className, &schema) && className == CDeviceConnection::CLASS_NAME;
 }
+
+CGeneralPCSettings CGeneralPCSettings::Salvage(std::span<const uint8_t> bytes)
+{
+    CGeneralPCSettings salvaged;
+    CArchiveReader archive(bytes);
+    uint32_t count = 0;
+    if (!archive.ReadCount(count))
+        return salvaged;
+    for (uint32_t i = 0; i < count; ++i) {
+        CDeviceConnection connection;
+        if (!archive.ExpectObjectTag(CDeviceConnection::CLASS_NAME, CDeviceConnection::SCHEMA) ||
+            !connection.Serialize(archive))
+            break;
+        salvaged.Add(connection);
+    }
+    return salvaged;
+}

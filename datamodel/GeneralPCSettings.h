@@ -54,6 +54,9 @@ public:
     // True when the bytes start the way a connection list does (a count and
     // then, unless it is 0, the class tag of a connection).
     static bool LooksLike(std::span<const uint8_t> bytes);
+    // The connections a damaged file still holds: those read, in file order,
+    // before the first byte that makes no sense (every one of a sound file).
+    static CGeneralPCSettings Salvage(std::span<const uint8_t> bytes);
 
     bool operator==(const CGeneralPCSettings& other) const = default;
 

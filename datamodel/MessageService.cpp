@@ -7,8 +7,10 @@ namespace {
 
 int FirstButton(MessageButtons buttons)
 {
+    if (buttons == MessageButtons::YesNoDefaultNo)
+        return IDNO;
     return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? IDYES
-                                                                                       : IDOK;
+                                                                                      : IDOK;
 }
 
 // Nobody can answer a question on standard error: the answer is the one
@@ -18,6 +20,7 @@ int SafeButton(MessageButtons buttons)
 {
     switch (buttons) {
     case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
         return IDNO;
     case MessageButtons::OkCancel:
     case MessageButtons::YesNoCancel:
@@ -67,9 +70,15 @@ int CMessageService::Show(const std::string& text, const std::string& caption, M
     return g_sink.load()->Show(text, caption, icon, buttons);
 }
 
-CMessageRecorder::CMessageRecorder() { m_previous = CMessageService::SetSink(this); }
+CMessageRecorder::CMessageRecorder()
+{
+    m_previous = CMessageService::SetSink(this);
+}
 
-CMessageRecorder::~CMessageRecorder() { CMessageService::SetSink(m_previous); }
+CMessageRecorder::~CMessageRecorder()
+{
+    CMessageService::SetSink(m_previous);
+}
 
 int CMessageRecorder::Show(const std::string& text, const std::string& caption, MessageIcon icon,
                            MessageButtons buttons)

@@ -10,7 +10,9 @@
 #include <vector>
 
 enum class MessageIcon { Information, Warning, Error, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No preselected, for questions whose Yes
+// cannot be undone; a sink that cannot ask answers No.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 
 // Answers, numbered as the system's message boxes number them.
 enum MessageResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
@@ -28,14 +30,15 @@ public:
     // question gets HeadlessAnswer). Returns the previous sink.
     static IMessageSink* SetSink(IMessageSink* sink);
     // What a sink with nobody to ask answers: the button that changes
-    // nothing (No for Yes/No, Cancel where there is one, else OK).
+    // nothing (No for Yes/No either way, Cancel where there is one, else OK).
     static int HeadlessAnswer(MessageButtons buttons);
     static int Show(const std::string& text, const std::string& caption = "",
                     MessageIcon icon = MessageIcon::Information,
                     MessageButtons buttons = MessageButtons::Ok);
 };
 
-// Records every message and answers from a queue (then the first button).
+// Records every message and answers from a queue (then the first button, or
+// No for YesNoDefaultNo).
 // Installs itself for its lifetime.
 class CMessageRecorder : public IMessageSink {
 public:

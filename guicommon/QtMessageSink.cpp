@@ -51,6 +51,10 @@ int CQtMessageSink::ShowHere(const std::string& text, const std::string& caption
     case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    case MessageButtons::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
