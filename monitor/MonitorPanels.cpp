@@ -3,9 +3,11 @@
 #include "ImageButton.h"
 #include "ResourceLibrary.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -43,11 +45,37 @@ CTitleBarDlg::CTitleBarDlg(QWidget* parent) : CFormPannel(129, parent)
 void CTitleBarDlg::CreateButtons()
 {
     CFormPannel::CreateButtons();
-    // The window buttons sit on their own light colour, not on the panel's.
+    // The window buttons sit on their own light colour, not on the panel's;
+    // they take no keyboard focus (Space must never minimise the window).
     for (unsigned id : {1002u, 1003u, 1004u})
-        if (auto* button = qobject_cast<CImageButton*>(GetButton(id)))
+        if (auto* button = qobject_cast<CImageButton*>(GetButton(id))) {
             button->SetBitmap(button->property("bitmapId").toUInt(), kTitleButtonBackground,
                               GetTransparentColor());
+            button->setFocusPolicy(Qt::NoFocus);
+        }
+}
+
+void CTitleBarDlg::ShowMaximised(bool bMaximised)
+{
+    auto* button = qobject_cast<CImageButton*>(GetButton(1003));
+    if (!button)
+        return;
+    if (!bMaximised) {
+        button->SetBitmap(131u, kTitleButtonBackground, GetTransparentColor());
+        button->setToolTip(CResourceLibrary::String(104));
+        return;
+    }
+    // Two overlapping windows, drawn on the pictures' key colour.
+    QImage picture(24, 24, QImage::Format_RGB32);
+    picture.fill(GetTransparentColor());
+    QPainter painter(&picture);
+    painter.setPen(QPen(QColor(0, 40, 90), 2));
+    painter.drawRect(8, 3, 12, 10);
+    painter.fillRect(4, 9, 12, 11, GetTransparentColor());
+    painter.drawRect(4, 9, 12, 11);
+    painter.end();
+    button->SetBitmap(picture, kTitleButtonBackground, GetTransparentColor());
+    button->setToolTip(CResourceLibrary::String(126));
 }
 
 void CTitleBarDlg::SetInstrumentText(const QString& text)
@@ -56,9 +84,15 @@ void CTitleBarDlg::SetInstrumentText(const QString& text)
         label->setText(text);
 }
 
-void CTitleBarDlg::mousePressEvent(QMouseEvent* event) { BeginMove(this, event, m_dragOffset, m_bDragging); }
+void CTitleBarDlg::mousePressEvent(QMouseEvent* event)
+{
+    BeginMove(this, event, m_dragOffset, m_bDragging);
+}
 
-void CTitleBarDlg::mouseMoveEvent(QMouseEvent* event) { ContinueMove(this, event, m_dragOffset, m_bDragging); }
+void CTitleBarDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    ContinueMove(this, event, m_dragOffset, m_bDragging);
+}
 
 void CTitleBarDlg::mouseDoubleClickEvent(QMouseEvent* event)
 {
@@ -66,11 +100,19 @@ void CTitleBarDlg::mouseDoubleClickEvent(QMouseEvent* event)
         emit maximiseRequested();
 }
 
-CToolbarButtonDialog::CToolbarButtonDialog(QWidget* parent) : CFormPannel(134, parent) {}
+CToolbarButtonDialog::CToolbarButtonDialog(QWidget* parent) : CFormPannel(134, parent)
+{
+}
 
-void CToolbarButtonDialog::mousePressEvent(QMouseEvent* event) { BeginMove(this, event, m_dragOffset, m_bDragging); }
+void CToolbarButtonDialog::mousePressEvent(QMouseEvent* event)
+{
+    BeginMove(this, event, m_dragOffset, m_bDragging);
+}
 
-void CToolbarButtonDialog::mouseMoveEvent(QMouseEvent* event) { ContinueMove(this, event, m_dragOffset, m_bDragging); }
+void CToolbarButtonDialog::mouseMoveEvent(QMouseEvent* event)
+{
+    ContinueMove(this, event, m_dragOffset, m_bDragging);
+}
 
 CDialogCurrentData::CDialogCurrentData(QWidget* parent) : CFormPannel(167, parent)
 {
@@ -84,9 +126,11 @@ CDialogCurrentData::CDialogCurrentData(QWidget* parent) : CFormPannel(167, paren
         if (auto* button = CResourceLibrary::Control<QPushButton>(Form(), b.id)) {
             const int reference = b.reference;
             if (b.hold)
-                connect(button, &QPushButton::clicked, this, [this, reference] { emit holdReference(reference); });
+                connect(button, &QPushButton::clicked, this,
+                        [this, reference] { emit holdReference(reference); });
             else
-                connect(button, &QPushButton::clicked, this, [this, reference] { emit clearReference(reference); });
+                connect(button, &QPushButton::clicked, this,
+                        [this, reference] { emit clearReference(reference); });
         }
     }
 }
@@ -100,6 +144,18 @@ void CDialogCurrentData::SetFrequency(int field, const QString& text)
         edit->setText(text);
     else if (QLabel* label = Label(kFields[field]))
         label->setText(text);
+}
+
+void CDialogCurrentData::SetLiveCaption(const QString& caption)
+{
+    if (auto* group = Form()->findChild<QGroupBox*>(QStringLiteral("grpCurrentData")))
+        group->setTitle(caption);
+}
+
+QString CDialogCurrentData::GetLiveCaption() const
+{
+    auto* group = Form()->findChild<QGroupBox*>(QStringLiteral("grpCurrentData"));
+    return group ? group->title() : QString();
 }
 
 QString CDialogCurrentData::GetFrequency(int field) const
@@ -134,6 +190,11 @@ CTarvolinMonitorAboutDialog::CTarvolinMonitorAboutDialog(QWidget* parent) : QDia
         for (QPushButton* button : m_pForm->findChildren<QPushButton*>())
             connect(button, &QPushButton::clicked, this, &QDialog::accept);
     }
+    m_pVersion = new QLabel(
+        QStringLiteral("Tarvolin Monitor, version %1").arg(QStringLiteral(TARVOLIN_VERSION)), this);
+    m_pVersion->setObjectName(QStringLiteral("versionLabel"));
+    m_pVersion->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_pVersion);
 }
 
 void CTarvolinMonitorAboutDialog::SetField(int id, const QString& text)
@@ -142,6 +203,11 @@ void CTarvolinMonitorAboutDialog::SetField(int id, const QString& text)
         edit->setText(text);
     else if (auto* label = CResourceLibrary::Control<QLabel>(m_pForm, id))
         label->setText(text);
+}
+
+QString CTarvolinMonitorAboutDialog::GetVersionText() const
+{
+    return m_pVersion->text();
 }
 
 QString CTarvolinMonitorAboutDialog::GetField(int id) const

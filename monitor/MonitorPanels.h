@@ -18,6 +18,8 @@ class CTitleBarDlg : public CFormPannel {
 public:
     explicit CTitleBarDlg(QWidget* parent);
     void SetInstrumentText(const QString& text);
+    // The maximise button shows "restore" (picture and tool tip) while maximised.
+    void ShowMaximised(bool bMaximised);
 
 signals:
     void maximiseRequested();
@@ -54,6 +56,9 @@ public:
     // Field 0 live, 1 and 2 the references; an empty text clears it.
     void SetFrequency(int field, const QString& text);
     QString GetFrequency(int field) const;
+    // The live group's caption ("Current Data", or what a paused view shows).
+    void SetLiveCaption(const QString& caption);
+    QString GetLiveCaption() const;
 
 signals:
     void holdReference(int reference);
@@ -71,7 +76,10 @@ public:
     explicit CTarvolinMonitorAboutDialog(QWidget* parent);
     void SetField(int id, const QString& text);
     QString GetField(int id) const;
+    // "Tarvolin Monitor, version 0.1.0".
+    QString GetVersionText() const;
 
 private:
     QWidget* m_pForm = nullptr;
+    QLabel* m_pVersion = nullptr;
 };
