@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 namespace monitor {
 
@@ -79,8 +80,16 @@ std::string LinkText(const CLinkStatus& link)
 std::string LinkToolTip(const CLinkStatus& link)
 {
     const std::string port = "COM" + std::to_string(link.GetPortNumber());
-    std::string text = link.GetDevicePath().empty() ? port + " names no device"
-                                                    : port + " is " + link.GetDevicePath();
+    const std::string& device = link.GetDevicePath();
+    std::string text = device.empty() ? port + " names no device" : port + " is " + device;
+    // A link (an installer's, a udev rule's, the simulator's) is named with the device it points
+    // to.
+    std::error_code error;
+    if (!device.empty() && std::filesystem::is_symlink(device, error)) {
+        const std::filesystem::path target = std::filesystem::canonical(device, error);
+        if (!error)
+            text = port + " is " + target.string() + " (through " + device + ")";
+    }
     if (!link.GetDetail().empty())
         text += "\n" + link.GetDetail();
     return text;
