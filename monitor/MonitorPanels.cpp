@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -102,6 +103,23 @@ void CTitleBarDlg::mouseDoubleClickEvent(QMouseEvent* event)
 
 CToolbarButtonDialog::CToolbarButtonDialog(QWidget* parent) : CFormPannel(134, parent)
 {
+}
+
+void CToolbarButtonDialog::SetCompact(bool bCompact)
+{
+    if (bCompact == m_bCompact || !Form())
+        return;
+    m_bCompact = bCompact;
+    for (QLabel* caption : Form()->findChildren<QLabel*>())
+        if (caption->objectName().startsWith(QLatin1String("lbl")))
+            caption->setVisible(!bCompact);
+    // The cells' layouts keep their sizes until the whole tree is redone.
+    for (QLayout* layout : {Form()->layout(), this->layout()})
+        if (layout) {
+            layout->invalidate();
+            layout->activate();
+        }
+    updateGeometry();
 }
 
 void CToolbarButtonDialog::mousePressEvent(QMouseEvent* event)

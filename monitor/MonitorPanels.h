@@ -39,6 +39,9 @@ class CToolbarButtonDialog : public CFormPannel {
     Q_OBJECT
 public:
     explicit CToolbarButtonDialog(QWidget* parent);
+    // Compact: the buttons without their captions (their tool tips stay).
+    void SetCompact(bool bCompact);
+    bool IsCompact() const { return m_bCompact; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -47,6 +50,7 @@ protected:
 private:
     QPoint m_dragOffset;
     bool m_bDragging = false;
+    bool m_bCompact = false;
 };
 
 class CDialogCurrentData : public CFormPannel {

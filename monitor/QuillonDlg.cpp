@@ -167,34 +167,46 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
           Qt::Edges(Qt::BottomEdge), Qt::TopEdge | Qt::LeftEdge, Qt::TopEdge | Qt::RightEdge,
           Qt::BottomEdge | Qt::LeftEdge, Qt::BottomEdge | Qt::RightEdge})
         m_grips.push_back(new CResizeGrip(edges, this));
+    // Sizes with the style sheets applied, as they will be shown.
+    ensurePolished();
+    m_pToolbar->SetCompact(false);
+    m_nFullToolbarWidth = m_pToolbar->minimumSizeHint().width();
+    m_pToolbar->SetCompact(true);
+    m_nCompactToolbarWidth = m_pToolbar->minimumSizeHint().width();
+    m_nCompactToolbarHeight = m_pToolbar->sizeHint().height();
+    m_pToolbar->SetCompact(false);
     FitToScreen(screen());
     Layout();
 }
 
 QSize CQuillonDlg::GetReadableMinimumSize() const
 {
-    // Wide enough for the toolbar's buttons and for the status lines beside
-    // the current-data bar; high enough for all status lines and a plot.
+    // Narrow, the toolbar drops its captions (the buttons keep their tool
+    // tips) and the status lines go above the current-data bar instead of
+    // beside it; high enough then for the plot, all status lines and the bar.
     const QSize bar = m_pCurrentData->sizeHint();
-    const int width =
-        std::max(m_pToolbar->minimumSizeHint().width(), kStatusMinWidth + bar.width() + 16);
-    const int height = m_pTitleBar->sizeHint().height() + m_pToolbar->sizeHint().height() +
-                       kPlotMinHeight + BottomHeight();
+    const int width = std::max({m_nCompactToolbarWidth, bar.width(), kStatusMinWidth + 16});
+    const int height = m_pTitleBar->sizeHint().height() + m_nCompactToolbarHeight + kPlotMinHeight +
+                       StatusHeight() + bar.height();
     return {width, height};
 }
 
-int CQuillonDlg::BottomHeight() const
+int CQuillonDlg::StatusHeight() const
 {
     // Every status line shown (the recording's appear later), and a second
     // line of a note: the area does not grow under the operator's eyes.
-    int height = m_pCurrentData->sizeHint().height();
     if (auto* grid = m_pStatusForm ? m_pStatusForm->layout() : nullptr) {
         const QMargins margins = grid->contentsMargins();
-        const int rows = m_pStatusForm->findChildren<QLabel*>().size() / 2 + 1;
+        const int rows = static_cast<int>(m_pStatusForm->findChildren<QLabel*>().size()) / 2 + 1;
         const int line = QFontMetrics(m_pStatusForm->font()).height();
-        height = std::max(height, margins.top() + margins.bottom() + rows * line + (rows - 1) * 4);
+        return margins.top() + margins.bottom() + rows * line + (rows - 1) * 4;
     }
-    return height;
+    return 0;
+}
+
+bool CQuillonDlg::IsStacked() const
+{
+    return width() < kStatusMinWidth + m_pCurrentData->sizeHint().width() + 16;
 }
 
 void CQuillonDlg::FitToScreen(QScreen* screen)
@@ -1096,16 +1108,28 @@ void CQuillonDlg::Layout()
     const int width = this->width();
     const int titleHeight = m_pTitleBar->sizeHint().height();
     m_pTitleBar->setGeometry(0, 0, width, titleHeight);
+    m_pToolbar->SetCompact(width < m_nFullToolbarWidth);
     const int toolbarHeight = m_pToolbar->sizeHint().height();
     m_pToolbar->setGeometry(0, titleHeight, width, toolbarHeight);
     const QSize barSize = m_pCurrentData->sizeHint();
-    const int bottomHeight = BottomHeight();
-    const int bottomTop = height() - bottomHeight;
-    m_pCurrentData->setGeometry(width - barSize.width(), bottomTop, barSize.width(),
-                                barSize.height());
-    if (m_pStatusForm)
-        m_pStatusForm->setGeometry(8, bottomTop, std::max(0, width - barSize.width() - 16),
-                                   bottomHeight);
+    const int barTop = height() - barSize.height();
+    m_pCurrentData->setGeometry(std::max(0, width - barSize.width()), barTop,
+                                std::min(width, barSize.width()), barSize.height());
+    int bottomTop = 0;
+    if (IsStacked()) {
+        // Too narrow for both side by side: the status lines above the bar.
+        const int statusHeight = StatusHeight();
+        bottomTop = barTop - statusHeight;
+        if (m_pStatusForm)
+            m_pStatusForm->setGeometry(8, bottomTop, std::max(0, width - 16), statusHeight);
+    } else {
+        const int bottomHeight = std::max(barSize.height(), StatusHeight());
+        bottomTop = height() - bottomHeight;
+        m_pCurrentData->move(width - barSize.width(), bottomTop);
+        if (m_pStatusForm)
+            m_pStatusForm->setGeometry(8, bottomTop, std::max(0, width - barSize.width() - 16),
+                                       bottomHeight);
+    }
     const int plotTop = titleHeight + toolbarHeight;
     m_pPlot->setGeometry(0, plotTop, width, std::max(0, bottomTop - plotTop));
     ElideStatusLines();

@@ -130,7 +130,9 @@ protected:
 
 private:
     void Layout();
-    int BottomHeight() const;
+    int StatusHeight() const;
+    // True when the status lines go above the current-data bar.
+    bool IsStacked() const;
     void ShowCentred(QWidget* dialog);
     void ToggleMaximised();
     void SetStatus(int controlId, const QString& text);
@@ -202,6 +204,9 @@ private:
     bool m_bHaveLivePulse = false;
     bool m_bRecordingShown = false;
     std::vector<CResizeGrip*> m_grips;
+    int m_nFullToolbarWidth = 0;
+    int m_nCompactToolbarWidth = 0;
+    int m_nCompactToolbarHeight = 0;
     QElapsedTimer m_recordingClock;
     bool m_bLastRunState = false;
     bool m_bMaximised = false;
