@@ -15,6 +15,7 @@
 #include "PulseData.h"
 #include "QuillonApp.h"
 #include "QuillonDlg.h"
+#include "ResizeGrip.h"
 #include "iPlotXControl.h"
 
 #include <QDir>
@@ -406,6 +407,32 @@ private slots:
     }
 
     // ---- the window ----
+
+    void aGripResizesFromItsEdgesAndKeepsTheMinimum_data()
+    {
+        QTest::addColumn<int>("edges");
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("right wider")
+            << int(Qt::RightEdge) << QPoint(50, 30) << QRect(100, 100, 850, 600);
+        QTest::newRow("left wider, right edge stays")
+            << int(Qt::LeftEdge) << QPoint(-50, 0) << QRect(50, 100, 850, 600);
+        QTest::newRow("bottom-right corner") << int(Qt::BottomEdge | Qt::RightEdge)
+                                             << QPoint(-100, -50) << QRect(100, 100, 700, 550);
+        QTest::newRow("not under the minimum") << int(Qt::RightEdge | Qt::BottomEdge)
+                                               << QPoint(-600, -500) << QRect(100, 100, 640, 480);
+        QTest::newRow("top under the minimum, bottom stays")
+            << int(Qt::TopEdge) << QPoint(0, 300) << QRect(100, 220, 800, 480);
+    }
+    void aGripResizesFromItsEdgesAndKeepsTheMinimum()
+    {
+        QFETCH(int, edges);
+        QFETCH(QPoint, delta);
+        QFETCH(QRect, expected);
+        QCOMPARE(CResizeGrip::Resized(QRect(100, 100, 800, 600), delta, Qt::Edges(edges),
+                                      QSize(640, 480)),
+                 expected);
+    }
 
     void theWindowFitsTheScreenAndItsMinimumSizeKeepsEveryLineReadable()
     {
