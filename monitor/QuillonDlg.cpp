@@ -167,6 +167,9 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
           Qt::Edges(Qt::BottomEdge), Qt::TopEdge | Qt::LeftEdge, Qt::TopEdge | Qt::RightEdge,
           Qt::BottomEdge | Qt::LeftEdge, Qt::BottomEdge | Qt::RightEdge})
         m_grips.push_back(new CResizeGrip(edges, this));
+    // The status lines stay together at the top of their area.
+    if (m_pStatusForm && m_pStatusForm->layout())
+        m_pStatusForm->layout()->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     // Sizes with the style sheets applied, as they will be shown.
     ensurePolished();
     m_pToolbar->SetCompact(false);
