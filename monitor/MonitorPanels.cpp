@@ -41,6 +41,34 @@ CTitleBarDlg::CTitleBarDlg(QWidget* parent) : CFormPannel(129, parent)
 {
     if (QLabel* title = Label(1000))
         title->setText(CResourceLibrary::String(105));
+    if (QLabel* instrument = Label(1074)) {
+        // The name takes the room left; the title and the window buttons keep theirs.
+        QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        policy.setHorizontalStretch(1);
+        instrument->setSizePolicy(policy);
+        instrument->setMinimumWidth(24);
+        instrument->installEventFilter(this);
+    }
+}
+
+bool CTitleBarDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && watched == Label(1074))
+        ElideInstrument();
+    return CFormPannel::eventFilter(watched, event);
+}
+
+void CTitleBarDlg::ElideInstrument()
+{
+    QLabel* label = Label(1074);
+    if (!label)
+        return;
+    const QFontMetrics metrics(label->font());
+    const int width = label->contentsRect().width();
+    const bool cut = width > 0 && metrics.horizontalAdvance(m_strInstrument) > width;
+    label->setText(cut ? metrics.elidedText(m_strInstrument, Qt::ElideRight, width)
+                       : m_strInstrument);
+    label->setToolTip(cut ? m_strInstrument : QString());
 }
 
 void CTitleBarDlg::CreateButtons()
@@ -81,8 +109,8 @@ void CTitleBarDlg::ShowMaximised(bool bMaximised)
 
 void CTitleBarDlg::SetInstrumentText(const QString& text)
 {
-    if (QLabel* label = Label(1074))
-        label->setText(text);
+    m_strInstrument = text;
+    ElideInstrument();
 }
 
 void CTitleBarDlg::mousePressEvent(QMouseEvent* event)

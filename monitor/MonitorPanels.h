@@ -17,7 +17,9 @@ class CTitleBarDlg : public CFormPannel {
     Q_OBJECT
 public:
     explicit CTitleBarDlg(QWidget* parent);
+    // Cut with an ellipsis when the bar is too narrow; the tool tip has it whole.
     void SetInstrumentText(const QString& text);
+    QString GetInstrumentText() const { return m_strInstrument; }
     // The maximise button shows "restore" (picture and tool tip) while maximised.
     void ShowMaximised(bool bMaximised);
 
@@ -29,10 +31,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ElideInstrument();
+
     QPoint m_dragOffset;
     bool m_bDragging = false;
+    QString m_strInstrument;
 };
 
 class CToolbarButtonDialog : public CFormPannel {

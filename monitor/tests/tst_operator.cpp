@@ -497,6 +497,24 @@ private slots:
         window->close();
     }
 
+    void aLongInstrumentNameIsCutAndShownWholeInItsToolTip()
+    {
+        CTitleBarDlg bar(nullptr);
+        bar.Initialize();
+        const QString name = "(Gas chromatograph 3 in the east laboratory, second floor, bench 12)";
+        bar.SetInstrumentText(name);
+        bar.resize(520, bar.sizeHint().height());
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        auto* label = bar.findChild<QLabel*>("ctl1074");
+        QTRY_VERIFY(label->text().endsWith(QChar(0x2026)));
+        QCOMPARE(label->toolTip(), name);
+        QCOMPARE(bar.GetInstrumentText(), name);
+        bar.resize(1600, bar.sizeHint().height());
+        QTRY_COMPARE(label->text(), name);
+        QCOMPARE(label->toolTip(), QString());
+    }
+
     void titleBarButtonsSayWhatTheyDoAndMaximiseBecomesRestore()
     {
         m_link = Link(LINK_CONNECTED);

@@ -75,6 +75,8 @@ int main(int argc, char** argv)
         if (argc >= 4 && result == 0) {
             window.resize(window.GetReadableMinimumSize());
             QTest::qWait(1500);
+            window.Plot()->ZoomToFit();
+            QTest::qWait(300);
             result |= window.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
             window.showMaximized();
             QTest::qWait(500);
@@ -85,6 +87,8 @@ int main(int argc, char** argv)
                 window.setGeometry(screen);
             }
             QTest::qWait(1500);
+            window.Plot()->ZoomToFit();
+            QTest::qWait(300);
             result |= window.grab().save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
             std::printf("monitor-screenshot: %s, %s %s\n", argv[2], argv[3],
                         result == 0 ? "written" : "could not be written");
