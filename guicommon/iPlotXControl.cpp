@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -62,6 +63,7 @@ struct CiPlotXControl::CItems {
     };
     std::vector<Channel> channels;
     std::vector<QCPItemStraightLine*> limits;
+    std::vector<QCPItemText*> limitLabels; // null where a limit has none
     std::vector<Marker> markers;
     std::vector<QCPItemStraightLine*> xMarkers;
     std::vector<QCPItemRect*> bands;
@@ -419,6 +421,23 @@ void CiPlotXControl::SetChannelWidth(int nChannel, double dWidth)
     graph->setPen(pen);
 }
 
+void CiPlotXControl::SetChannelStyle(int nChannel, Qt::PenStyle style)
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return;
+    QCPGraph* graph = At(m_pItems->channels, nChannel).graph;
+    QPen pen = graph->pen();
+    pen.setStyle(style);
+    graph->setPen(pen);
+}
+
+Qt::PenStyle CiPlotXControl::GetChannelStyle(int nChannel) const
+{
+    return Valid(m_pItems->channels, nChannel)
+               ? At(m_pItems->channels, nChannel).graph->pen().style()
+               : Qt::NoPen;
+}
+
 int CiPlotXControl::GetNearestPoint(int nChannel, double dX) const
 {
     if (!Valid(m_pItems->channels, nChannel))
@@ -478,6 +497,7 @@ int CiPlotXControl::AddLimit(double dPercent, const QColor& color)
     line->point1->setType(QCPItemPosition::ptPlotCoords);
     line->point2->setType(QCPItemPosition::ptPlotCoords);
     m_pItems->limits.push_back(line);
+    m_pItems->limitLabels.push_back(nullptr);
     const int n = GetLimitCount() - 1;
     SetLimitPercent(n, dPercent);
     return n;
@@ -522,8 +542,43 @@ QColor CiPlotXControl::GetLimitColor(int nLimit) const
 
 void CiPlotXControl::SetLimitVisible(int nLimit, bool bVisible)
 {
-    if (Valid(m_pItems->limits, nLimit))
-        At(m_pItems->limits, nLimit)->setVisible(bVisible);
+    if (!Valid(m_pItems->limits, nLimit))
+        return;
+    At(m_pItems->limits, nLimit)->setVisible(bVisible);
+    if (QCPItemText* label = At(m_pItems->limitLabels, nLimit))
+        label->setVisible(bVisible && !label->text().isEmpty());
+}
+
+void CiPlotXControl::SetLimitLabel(int nLimit, const QString& text)
+{
+    if (!Valid(m_pItems->limits, nLimit))
+        return;
+    QCPItemStraightLine* line = At(m_pItems->limits, nLimit);
+    QCPItemText*& label = m_pItems->limitLabels[static_cast<size_t>(nLimit)];
+    if (!label) {
+        label = new QCPItemText(m_pSurface);
+        label->setSelectable(false);
+        label->setClipToAxisRect(true);
+        // x follows the line; y sits at the top of the plot.
+        label->position->setParentAnchorX(line->point1);
+        label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        label->position->setAxisRect(m_pSurface->axisRect());
+        label->position->setCoords(3.0, 0.0);
+        label->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+        QFont font = label->font();
+        font.setPointSizeF(std::max(6.0, font.pointSizeF() * 0.8));
+        label->setFont(font);
+    }
+    label->setColor(line->pen().color());
+    label->setText(text);
+    label->setVisible(line->visible() && !text.isEmpty());
+}
+
+QString CiPlotXControl::GetLimitLabel(int nLimit) const
+{
+    if (!Valid(m_pItems->limits, nLimit) || !At(m_pItems->limitLabels, nLimit))
+        return QString();
+    return At(m_pItems->limitLabels, nLimit)->text();
 }
 
 bool CiPlotXControl::IsLimitVisible(int nLimit) const
@@ -771,6 +826,95 @@ void CiPlotXControl::Render(QPainter& painter, const QRect& target)
     painter.restore();
 }
 
+namespace {
+// The painters BeginPagePainter made (the chart's own kind), by address:
+// only those can take the chart's drawing directly.
+std::set<const QPainter*>& PagePainters()
+{
+    static std::set<const QPainter*> painters;
+    return painters;
+}
+} // namespace
+
+CiPlotXControl::PagePainter CiPlotXControl::BeginPagePainter(QPaintDevice* device)
+{
+    const auto release = [](QPainter* painter) {
+        PagePainters().erase(painter);
+        delete static_cast<QCPPainter*>(painter);
+    };
+    auto* painter = new QCPPainter();
+    if (!device || !painter->begin(device)) {
+        delete painter;
+        return PagePainter(nullptr, release);
+    }
+    PagePainters().insert(painter);
+    return PagePainter(painter, release);
+}
+
+void CiPlotXControl::RenderPage(QPainter& painter, const QRectF& target, double dDotsPerPixel)
+{
+    auto* chartPainter =
+        PagePainters().count(&painter) ? static_cast<QCPPainter*>(&painter) : nullptr;
+    if (!chartPainter) {
+        Render(painter, target.toRect());
+        return;
+    }
+    const double scale = dDotsPerPixel > 0.0 ? dDotsPerPixel : 1.0;
+    const int width = std::max(1, static_cast<int>(target.width() / scale));
+    const int height = std::max(1, static_cast<int>(target.height() / scale));
+
+    // Fonts given in points would be sized for the page's resolution and
+    // then scaled once more: for the drawing, each gets its screen size in pixels.
+    const double screenDpi = logicalDpiY() > 0 ? logicalDpiY() : 96.0;
+    const auto toPixels = [screenDpi](QFont font) {
+        if (font.pointSizeF() > 0)
+            font.setPixelSize(
+                std::max(1, static_cast<int>(std::lround(font.pointSizeF() * screenDpi / 72.0))));
+        return font;
+    };
+    struct SavedAxis {
+        QCPAxis* axis;
+        QFont label, tickLabel, selectedLabel, selectedTickLabel;
+    };
+    std::vector<SavedAxis> axes;
+    for (QCPAxis* axis : m_pSurface->axisRect()->axes()) {
+        axes.push_back({axis, axis->labelFont(), axis->tickLabelFont(), axis->selectedLabelFont(),
+                        axis->selectedTickLabelFont()});
+        axis->setLabelFont(toPixels(axis->labelFont()));
+        axis->setTickLabelFont(toPixels(axis->tickLabelFont()));
+        axis->setSelectedLabelFont(toPixels(axis->selectedLabelFont()));
+        axis->setSelectedTickLabelFont(toPixels(axis->selectedTickLabelFont()));
+    }
+    std::vector<std::pair<QCPItemText*, QFont>> texts;
+    for (int i = 0; i < m_pSurface->itemCount(); ++i)
+        if (auto* text = qobject_cast<QCPItemText*>(m_pSurface->item(i))) {
+            texts.emplace_back(text, text->font());
+            text->setFont(toPixels(text->font()));
+        }
+    const QFont legendFont = m_pSurface->legend->font();
+    m_pSurface->legend->setFont(toPixels(legendFont));
+
+    chartPainter->save();
+    chartPainter->translate(target.topLeft());
+    chartPainter->scale(scale, scale);
+    chartPainter->setMode(QCPPainter::pmVectorized);
+    chartPainter->setMode(QCPPainter::pmNoCaching);
+    m_pSurface->toPainter(chartPainter, width, height);
+    chartPainter->restore();
+
+    for (const SavedAxis& saved : axes) {
+        saved.axis->setLabelFont(saved.label);
+        saved.axis->setTickLabelFont(saved.tickLabel);
+        saved.axis->setSelectedLabelFont(saved.selectedLabel);
+        saved.axis->setSelectedTickLabelFont(saved.selectedTickLabel);
+    }
+    for (const auto& [text, font] : texts)
+        text->setFont(font);
+    m_pSurface->legend->setFont(legendFont);
+    // toPainter laid the chart out at the page's size; the screen needs its own again.
+    Replot();
+}
+
 QImage CiPlotXControl::ToImage()
 {
     return m_pSurface->toPixmap(std::max(1, width()), std::max(1, height())).toImage();
@@ -806,8 +950,11 @@ int CiPlotXControl::ZoomBox(const QRect& pixelRect)
                     PixelToY(rect.top())};
     bool cancel = false;
     emit zoomBoxAboutToApply(box, cancel);
-    if (cancel)
+    if (cancel) {
+        // The box's frame goes at once, not at the next pulse.
+        Replot();
         return 0;
+    }
     SetRanges(box);
     emit zoomApplied();
     Replot();
@@ -884,6 +1031,19 @@ void CiPlotXControl::mousePressEvent(QMouseEvent* event)
             event->accept();
             return;
         }
+    }
+    const bool panButton =
+        event->button() == Qt::RightButton ||
+        (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier));
+    if (m_bNavigation && m_eMouseMode == MouseMode::ZoomBox && panButton &&
+        GetPlotArea().contains(event->pos())) {
+        m_bPanning = true;
+        m_bPanMoved = false;
+        m_panStart = GetRanges();
+        event->accept();
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
         // Only the left button draws zoom boxes or moves the axes.
         if (m_eMouseMode == MouseMode::Scroll && GetPlotArea().contains(event->pos()))
             emit viewAboutToChange();
@@ -895,7 +1055,18 @@ void CiPlotXControl::mousePressEvent(QMouseEvent* event)
 
 void CiPlotXControl::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_nDragLimit >= 0) {
+    if (m_bPanning) {
+        const QPoint moved = event->pos() - m_pressPos;
+        if (m_bPanMoved || moved.manhattanLength() >= kClickSlop) {
+            if (!m_bPanMoved) {
+                m_bPanMoved = true;
+                setCursor(Qt::ClosedHandCursor);
+                emit viewAboutToChange();
+            }
+            PanBy(m_panStart, QPointF(moved));
+            emit viewChangedByUser();
+        }
+    } else if (m_nDragLimit >= 0) {
         MoveDraggedLimit(event->pos());
         event->accept();
     } else {
@@ -912,6 +1083,16 @@ void CiPlotXControl::mouseReleaseEvent(QMouseEvent* event)
     const bool isPressedButton = event->button() == m_pressButton;
     const bool click =
         isPressedButton && (event->pos() - m_pressPos).manhattanLength() < kClickSlop;
+    if (m_bPanning && isPressedButton) {
+        m_bPanning = false;
+        event->accept();
+        setCursor(Qt::ArrowCursor);
+        if (!m_bPanMoved)
+            emit chartMouseEvent(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                                 PixelToX(event->pos().x()), PixelToY(event->pos().y()));
+        m_pressButton = Qt::NoButton;
+        return;
+    }
     if (m_nDragLimit >= 0 && event->button() == Qt::LeftButton) {
         const int limit = m_nDragLimit;
         MoveDraggedLimit(event->pos());
@@ -944,9 +1125,42 @@ void CiPlotXControl::mouseDoubleClickEvent(QMouseEvent* event)
         emit chartDoubleClicked(PixelToX(event->position().x()), PixelToY(event->position().y()));
 }
 
+void CiPlotXControl::ZoomAbout(const QPointF& pixel, double dSteps)
+{
+    // 15 % a notch, about the axis position under the cursor.
+    const double factor = std::pow(0.85, dSteps);
+    const double x = PixelToX(pixel.x());
+    const double y = PixelToY(pixel.y());
+    const CAxisRanges r = GetRanges();
+    SetRanges({x - (x - r.dXMin) * factor, x + (r.dXMax - x) * factor, y - (y - r.dYMin) * factor,
+               y + (r.dYMax - y) * factor});
+    Replot();
+}
+
+void CiPlotXControl::PanBy(const CAxisRanges& from, const QPointF& pixels)
+{
+    const QRect area = GetPlotArea();
+    if (area.width() <= 0 || area.height() <= 0)
+        return;
+    const double dx = pixels.x() * (from.dXMax - from.dXMin) / area.width();
+    const double dy = pixels.y() * (from.dYMax - from.dYMin) / area.height();
+    SetRanges({from.dXMin - dx, from.dXMax - dx, from.dYMin + dy, from.dYMax + dy});
+    Replot();
+}
+
 void CiPlotXControl::wheelEvent(QWheelEvent* event)
 {
-    if (m_eMouseMode == MouseMode::ZoomAxes) {
+    if (m_bNavigation && m_eMouseMode == MouseMode::ZoomBox) {
+        const double steps = event->angleDelta().y() / 120.0;
+        if (steps == 0.0 || !GetPlotArea().contains(event->position().toPoint())) {
+            event->ignore();
+            return;
+        }
+        emit viewAboutToChange();
+        ZoomAbout(event->position(), steps);
+        emit viewChangedByUser();
+        event->accept();
+    } else if (m_eMouseMode == MouseMode::ZoomAxes) {
         emit viewAboutToChange();
         m_pSurface->Wheel(event);
     } else {

@@ -26,9 +26,14 @@
 //   in every mode      left drag on a limit line moves it (limitDragStarted/Ended);
 //                      a click of any button: chartMouseEvent(button, shift, x, y);
 //                      a left double click: chartDoubleClicked(x, y)
-// Before a scroll drag or a wheel zoom changes the axes, viewAboutToChange
-// is emitted (once per press, once per wheel step), so that a plot can keep
-// the view it may want to go back to.
+//   with navigation on (SetNavigation), in ZoomBox mode as well:
+//                      the wheel zooms both axes about the cursor;
+//                      right drag or Shift + left drag pans both axes
+//                      (a right or Shift + left click stays a click)
+// Before a scroll drag, a pan or a wheel zoom changes the axes,
+// viewAboutToChange is emitted (once per press, once per wheel step), so
+// that a plot can keep the view it may want to go back to; after each change
+// of a pan or wheel zoom, viewChangedByUser.
 //
 // Button and shift codes of chartMouseEvent are the chart's own: button
 // 1 left, 2 right, 4 middle; shift is a mask of 1 Shift, 2 Ctrl, 4 Alt. A
@@ -46,6 +51,7 @@
 #include <memory>
 #include <vector>
 
+class QPaintDevice;
 class QPainter;
 
 class CiPlotXControl : public QWidget {
@@ -111,6 +117,9 @@ public:
     // Point nIndex of a channel; false for a bad channel or index.
     bool GetChannelPoint(int nChannel, int nIndex, double& dX, double& dY) const;
     void SetChannelWidth(int nChannel, double dWidth);
+    // Solid, dashed, dotted: traces told apart without their colours.
+    void SetChannelStyle(int nChannel, Qt::PenStyle style);
+    Qt::PenStyle GetChannelStyle(int nChannel) const;
     // A copy of the channel's points (empty for a bad index).
     void GetChannelData(int nChannel, std::vector<double>& x, std::vector<double>& y) const;
     // The index of the point whose x is nearest dX (the first on a tie), -1
@@ -130,6 +139,10 @@ public:
     void SetLimitColor(int nLimit, const QColor& color);
     QColor GetLimitColor(int nLimit) const;
     void SetLimitVisible(int nLimit, bool bVisible);
+    // A small label at the top of the line, in its colour; it moves and
+    // hides with the line.
+    void SetLimitLabel(int nLimit, const QString& text);
+    QString GetLimitLabel(int nLimit) const;
     bool IsLimitVisible(int nLimit) const;
     bool IsDraggingLimit() const { return m_nDragLimit >= 0; }
 
@@ -173,6 +186,12 @@ public:
 
     void SetMouseMode(MouseMode mode);
     MouseMode GetMouseMode() const { return m_eMouseMode; }
+    void SetNavigation(bool bOn) { m_bNavigation = bOn; }
+    bool IsNavigation() const { return m_bNavigation; }
+    // What the wheel does: zooms both axes about the pixel (steps > 0 in).
+    void ZoomAbout(const QPointF& pixel, double dSteps);
+    // Moves both axes as a pan drag by (dx, dy) pixels does.
+    void PanBy(const CAxisRanges& from, const QPointF& pixels);
 
     // What a zoom box drawn over pixelRect does: 1 when the zoom was applied,
     // 0 when it was refused or is too small to be anything but a click.
@@ -183,6 +202,17 @@ public:
     // Draws the chart as it is now into target on any painter (a printer's,
     // a PDF writer's), scaled to fit.
     void Render(QPainter& painter, const QRect& target);
+    // Draws the chart filling target on a page: laid out as on a screen of
+    // dDotsPerPixel device dots per screen pixel (printer dpi / 96), with
+    // its fonts at their sizes on that screen, so that labels are as
+    // readable on paper as on the screen and nothing is scaled afterwards.
+    // The painter must come from BeginPagePainter; any other painter gets the
+    // chart through a picture, scaled (as Render).
+    void RenderPage(QPainter& painter, const QRectF& target, double dDotsPerPixel);
+    // A painter on device that the chart can draw on directly (begun; null
+    // when the device cannot be painted on).
+    using PagePainter = std::unique_ptr<QPainter, void (*)(QPainter*)>;
+    static PagePainter BeginPagePainter(QPaintDevice* device);
     // The chart as a picture of its current size (for the clipboard).
     QImage ToImage();
 
@@ -199,6 +229,7 @@ signals:
     void chartMouseEvent(int nButton, int nShift, double dX, double dY);
     void chartDoubleClicked(double dX, double dY);
     void viewAboutToChange();
+    void viewChangedByUser();
     // The mouse over the plot, in axis units; inside is false outside the axes.
     void cursorMoved(double dX, double dY, bool bInside);
     void cursorLeft();
@@ -232,4 +263,8 @@ private:
     QPoint m_pressPos;
     Qt::MouseButton m_pressButton = Qt::NoButton;
     int m_nDragLimit = -1;
+    bool m_bNavigation = false;
+    bool m_bPanning = false;
+    bool m_bPanMoved = false;
+    CAxisRanges m_panStart;
 };

@@ -3,9 +3,12 @@
 #include "ImageButton.h"
 #include "ResourceLibrary.h"
 
+#include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -38,22 +41,76 @@ CTitleBarDlg::CTitleBarDlg(QWidget* parent) : CFormPannel(129, parent)
 {
     if (QLabel* title = Label(1000))
         title->setText(CResourceLibrary::String(105));
+    if (QLabel* instrument = Label(1074)) {
+        // The name takes the room left; the title and the window buttons keep theirs.
+        QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        policy.setHorizontalStretch(1);
+        instrument->setSizePolicy(policy);
+        instrument->setMinimumWidth(24);
+        instrument->installEventFilter(this);
+    }
+}
+
+bool CTitleBarDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && watched == Label(1074))
+        ElideInstrument();
+    return CFormPannel::eventFilter(watched, event);
+}
+
+void CTitleBarDlg::ElideInstrument()
+{
+    QLabel* label = Label(1074);
+    if (!label)
+        return;
+    const QFontMetrics metrics(label->font());
+    const int width = label->contentsRect().width();
+    const bool cut = width > 0 && metrics.horizontalAdvance(m_strInstrument) > width;
+    label->setText(cut ? metrics.elidedText(m_strInstrument, Qt::ElideRight, width)
+                       : m_strInstrument);
+    label->setToolTip(cut ? m_strInstrument : QString());
 }
 
 void CTitleBarDlg::CreateButtons()
 {
     CFormPannel::CreateButtons();
-    // The window buttons sit on their own light colour, not on the panel's.
+    // The window buttons sit on their own light colour, not on the panel's;
+    // they take no keyboard focus (Space must never minimise the window).
     for (unsigned id : {1002u, 1003u, 1004u})
-        if (auto* button = qobject_cast<CImageButton*>(GetButton(id)))
+        if (auto* button = qobject_cast<CImageButton*>(GetButton(id))) {
             button->SetBitmap(button->property("bitmapId").toUInt(), kTitleButtonBackground,
                               GetTransparentColor());
+            button->setFocusPolicy(Qt::NoFocus);
+        }
+}
+
+void CTitleBarDlg::ShowMaximised(bool bMaximised)
+{
+    auto* button = qobject_cast<CImageButton*>(GetButton(1003));
+    if (!button)
+        return;
+    if (!bMaximised) {
+        button->SetBitmap(131u, kTitleButtonBackground, GetTransparentColor());
+        button->setToolTip(CResourceLibrary::String(104));
+        return;
+    }
+    // Two overlapping windows, drawn on the pictures' key colour.
+    QImage picture(24, 24, QImage::Format_RGB32);
+    picture.fill(GetTransparentColor());
+    QPainter painter(&picture);
+    painter.setPen(QPen(QColor(0, 40, 90), 2));
+    painter.drawRect(8, 3, 12, 10);
+    painter.fillRect(4, 9, 12, 11, GetTransparentColor());
+    painter.drawRect(4, 9, 12, 11);
+    painter.end();
+    button->SetBitmap(picture, kTitleButtonBackground, GetTransparentColor());
+    button->setToolTip(CResourceLibrary::String(126));
 }
 
 void CTitleBarDlg::SetInstrumentText(const QString& text)
 {
-    if (QLabel* label = Label(1074))
-        label->setText(text);
+    m_strInstrument = text;
+    ElideInstrument();
 }
 
 void CTitleBarDlg::mousePressEvent(QMouseEvent* event)
@@ -74,6 +131,23 @@ void CTitleBarDlg::mouseDoubleClickEvent(QMouseEvent* event)
 
 CToolbarButtonDialog::CToolbarButtonDialog(QWidget* parent) : CFormPannel(134, parent)
 {
+}
+
+void CToolbarButtonDialog::SetCompact(bool bCompact)
+{
+    if (bCompact == m_bCompact || !Form())
+        return;
+    m_bCompact = bCompact;
+    for (QLabel* caption : Form()->findChildren<QLabel*>())
+        if (caption->objectName().startsWith(QLatin1String("lbl")))
+            caption->setVisible(!bCompact);
+    // The cells' layouts keep their sizes until the whole tree is redone.
+    for (QLayout* layout : {Form()->layout(), this->layout()})
+        if (layout) {
+            layout->invalidate();
+            layout->activate();
+        }
+    updateGeometry();
 }
 
 void CToolbarButtonDialog::mousePressEvent(QMouseEvent* event)
@@ -118,6 +192,18 @@ void CDialogCurrentData::SetFrequency(int field, const QString& text)
         label->setText(text);
 }
 
+void CDialogCurrentData::SetLiveCaption(const QString& caption)
+{
+    if (auto* group = Form()->findChild<QGroupBox*>(QStringLiteral("grpCurrentData")))
+        group->setTitle(caption);
+}
+
+QString CDialogCurrentData::GetLiveCaption() const
+{
+    auto* group = Form()->findChild<QGroupBox*>(QStringLiteral("grpCurrentData"));
+    return group ? group->title() : QString();
+}
+
 QString CDialogCurrentData::GetFrequency(int field) const
 {
     static const int kFields[] = {1046, 1047, 1048};
@@ -150,6 +236,11 @@ CTarvolinMonitorAboutDialog::CTarvolinMonitorAboutDialog(QWidget* parent) : QDia
         for (QPushButton* button : m_pForm->findChildren<QPushButton*>())
             connect(button, &QPushButton::clicked, this, &QDialog::accept);
     }
+    m_pVersion = new QLabel(
+        QStringLiteral("Tarvolin Monitor, version %1").arg(QStringLiteral(TARVOLIN_VERSION)), this);
+    m_pVersion->setObjectName(QStringLiteral("versionLabel"));
+    m_pVersion->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_pVersion);
 }
 
 void CTarvolinMonitorAboutDialog::SetField(int id, const QString& text)
@@ -158,6 +249,11 @@ void CTarvolinMonitorAboutDialog::SetField(int id, const QString& text)
         edit->setText(text);
     else if (auto* label = CResourceLibrary::Control<QLabel>(m_pForm, id))
         label->setText(text);
+}
+
+QString CTarvolinMonitorAboutDialog::GetVersionText() const
+{
+    return m_pVersion->text();
 }
 
 QString CTarvolinMonitorAboutDialog::GetField(int id) const

@@ -1,6 +1,8 @@
 #pragma once
 // The texts the Monitor's main window shows, computed apart from the widgets.
 
+#include "LinkStatus.h"
+
 #include <cstdint>
 #include <string>
 
@@ -20,5 +22,16 @@ std::string RecordingText(bool recording);
 std::string WrittenText(int64_t bytes, int64_t pulses);
 // "(%s)" with the instrument name, for the title bar.
 std::string InstrumentText(const std::string& instrument);
+
+// The link's state as the status area shows it: "Connected on COM2",
+// "No response since 14:02:11" (local time), "Port COM2 is used by another
+// program", "Port COM2 not present".
+std::string LinkText(const CLinkStatus& link);
+// What a tool tip adds: the device the port resolved to and the system's reason.
+std::string LinkToolTip(const CLinkStatus& link);
+// A recording's duration as hh:mm:ss (hours beyond 99 as they come).
+std::string DurationText(int64_t seconds);
+// A status word as the board's documents spell it: "0x0800".
+std::string StatusWordText(unsigned word);
 
 } // namespace monitor

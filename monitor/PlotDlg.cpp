@@ -6,7 +6,11 @@
 #include "QuillonIniConfig.h"
 #include "iPlotXControl.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -19,13 +23,17 @@ constexpr int kMaxSamples = 250;
 // default ranges of a missing INI key that would be far below one pixel.
 constexpr double kMinMarkerPixels = 6.0;
 
-const QColor kTraceColors[CPlotDlg::kTraceCount] = {QColor(210, 0, 0), QColor(0, 0, 200),
-                                                    QColor(0, 200, 0)};
-const QColor kBaselineColors[CPlotDlg::kTraceCount] = {QColor(255, 0, 0), QColor(0, 0, 255),
-                                                       QColor(0, 255, 0)};
-const QColor kTriggerColor(255, 0, 255);
-const QColor kOuterLimitColor(0, 128, 0); // limits 1 and 2
-const QColor kInnerLimitColor(0, 0, 255); // limits 3 and 4
+// Colours that operators with any common colour-vision deficiency tell
+// apart (vermillion, blue, bluish green), and line styles that tell the
+// traces apart without colour at all: live solid, reference 1 dashed,
+// reference 2 dotted. The frequency fields use the same colours.
+const QColor kTraceColors[CPlotDlg::kTraceCount] = {QColor(213, 94, 0), QColor(0, 114, 178),
+                                                    QColor(0, 158, 115)};
+const Qt::PenStyle kTraceStyles[CPlotDlg::kTraceCount] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine};
+const QColor* const kBaselineColors = kTraceColors;
+const QColor kTriggerColor(204, 121, 167);
+const QColor kOuterLimitColor(230, 159, 0);  // limits 1 and 2
+const QColor kInnerLimitColor(86, 180, 233); // limits 3 and 4
 
 } // namespace
 
@@ -35,6 +43,28 @@ CPlotDlg::CPlotDlg(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pChart);
+    // Keys typed on the chart reach the plot's handler.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(m_pChart);
+
+    m_pPausedBadge = new QLabel(QStringLiteral("PAUSED"), this);
+    m_pPausedBadge->setObjectName(QStringLiteral("pausedBadge"));
+    m_pPausedBadge->setAlignment(Qt::AlignCenter);
+    m_pPausedBadge->setStyleSheet(QStringLiteral(
+        "QLabel { color: white; background: rgba(200, 40, 0, 215); border-radius: 4px;"
+        " font-weight: bold; font-size: 15px; padding: 3px 14px; letter-spacing: 2px; }"));
+    m_pPausedBadge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_pPausedBadge->setToolTip(QStringLiteral("Space resumes the live pulse"));
+    m_pPausedBadge->hide();
+
+    m_pFollowButton = new QToolButton(this);
+    m_pFollowButton->setObjectName(QStringLiteral("followButton"));
+    m_pFollowButton->setText(QStringLiteral("Follow"));
+    m_pFollowButton->setCheckable(true);
+    m_pFollowButton->setFocusPolicy(Qt::NoFocus);
+    m_pFollowButton->setToolTip(
+        QStringLiteral("Follow: fit the view to every pulse until you zoom"));
+    connect(m_pFollowButton, &QToolButton::toggled, this, &CPlotDlg::SetFollow);
 
     m_x.reserve(kMaxSamples);
     for (std::vector<double>& samples : m_samples)
@@ -47,14 +77,18 @@ CPlotDlg::CPlotDlg(QWidget* parent) : QWidget(parent)
         double(CQuillonIniConfig::PulseGraphMinY()), double(CQuillonIniConfig::PulseGraphMaxY())};
     ApplyRanges(m_iniRanges);
 
-    for (const QColor& color : kTraceColors)
-        m_pChart->AddChannel(color);
+    for (int n = 0; n < kTraceCount; ++n) {
+        const int channel = m_pChart->AddChannel(kTraceColors[n]);
+        m_pChart->SetChannelStyle(channel, kTraceStyles[n]);
+    }
 
     m_strLimitSettingsPath =
         QString::fromStdString(CFilePaths::GetConfigPath() + "/GeneralSettings.cfg");
     SetLimitSettingsPath(m_strLimitSettingsPath);
-    for (int n = 0; n < CLimitSettings::kLimitCount; ++n)
-        m_pChart->AddLimit(0.0, n < 2 ? kOuterLimitColor : kInnerLimitColor);
+    for (int n = 0; n < CLimitSettings::kLimitCount; ++n) {
+        const int limit = m_pChart->AddLimit(0.0, n < 2 ? kOuterLimitColor : kInnerLimitColor);
+        m_pChart->SetLimitLabel(limit, QStringLiteral("L%1").arg(n + 1));
+    }
     PlaceLimits();
 
     m_nZoomOutKey = CQuillonIniConfig::ZoomOutShortCutKeyValue();
@@ -76,6 +110,10 @@ CPlotDlg::CPlotDlg(QWidget* parent) : QWidget(parent)
     connect(m_pChart, &CiPlotXControl::cursorLeft, this, &CPlotDlg::OnCursorLeft);
     // The tick length needs the laid-out axis rect, which exists only after a replot.
     connect(m_pChart, &CiPlotXControl::replotted, this, &CPlotDlg::UpdateMarkerLength);
+    connect(m_pChart, &CiPlotXControl::viewAboutToChange, this, &CPlotDlg::OnViewAboutToChange);
+    connect(m_pChart, &CiPlotXControl::viewChangedByUser, this, &CPlotDlg::OnViewChangedByUser);
+    m_pChart->SetNavigation(true);
+    m_pChart->setToolTip(GetGestureText());
 }
 
 CPlotDlg::~CPlotDlg() = default;
@@ -95,6 +133,12 @@ void CPlotDlg::DrawPulse(const CPulseData& pulse, int nTrace)
                 ShowViewedPulse();
             EmitViewState();
             return;
+        }
+        // The first pulse is fitted, and with Follow every one.
+        if ((m_bFollow || !m_bFirstPulseFitted) && pulse.GetDataCount() > 0 &&
+            m_zoomHistory.IsEmpty()) {
+            m_bFirstPulseFitted = true;
+            m_bRefitPending = true;
         }
     }
     DrawTrace(pulse, nTrace);
@@ -215,6 +259,103 @@ void CPlotDlg::ZoomToFit()
     Redraw();
 }
 
+void CPlotDlg::SetFollow(bool bFollow)
+{
+    if (bFollow == m_bFollow)
+        return;
+    m_bFollow = bFollow;
+    {
+        const QSignalBlocker block(m_pFollowButton);
+        m_pFollowButton->setChecked(bFollow);
+    }
+    if (bFollow)
+        ZoomToFit();
+    emit followChanged(bFollow);
+}
+
+void CPlotDlg::OnViewAboutToChange()
+{
+    // A pan or a wheel zoom: zoom out comes back to the view before it.
+    m_zoomHistory.Push(m_pChart->GetRanges());
+    SetFollow(false);
+}
+
+void CPlotDlg::OnViewChangedByUser()
+{
+    if (!m_bLimitsMoving)
+        PlaceLimits();
+}
+
+QString CPlotDlg::GetGestureText() const
+{
+    static const char* const kButtons[] = {"", "left", "right", "", "middle"};
+    const char* zoomOut = m_nZoomOutKey >= 1 && m_nZoomOutKey <= 4 && *kButtons[m_nZoomOutKey]
+                              ? kButtons[m_nZoomOutKey]
+                              : "middle";
+    return QStringLiteral("Left drag: zoom box\n"
+                          "Wheel: zoom about the cursor\n"
+                          "Right drag or Shift + left drag: pan\n"
+                          "%1 click: zoom out\n"
+                          "Left click: base point of the readout (Esc clears it)\n"
+                          "Drag a limit line to move it\n"
+                          "%2: this plot's menu\n"
+                          "Keys: Space pause, Left/Right step, F fit")
+        .arg(QString::fromLatin1(zoomOut).replace(0, 1, QChar(zoomOut[0]).toUpper()),
+             m_nZoomOutKey == 2 ? QStringLiteral("Shift + right click")
+                                : QStringLiteral("Right click"));
+}
+
+QMenu* CPlotDlg::CreateContextMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    QAction* pause =
+        menu->addAction(QStringLiteral("Pause"), this, [this] { SetPaused(!m_bPaused); });
+    pause->setCheckable(true);
+    pause->setChecked(m_bPaused);
+    pause->setShortcut(QKeySequence(Qt::Key_Space));
+    QAction* back = menu->addAction(QStringLiteral("Step Back"), this, [this] { StepBack(); });
+    back->setShortcut(QKeySequence(Qt::Key_Left));
+    QAction* forward =
+        menu->addAction(QStringLiteral("Step Forward"), this, [this] { StepForward(); });
+    forward->setShortcut(QKeySequence(Qt::Key_Right));
+    forward->setEnabled(m_bPaused);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Zoom Out"), this, &CPlotDlg::ZoomOut);
+    QAction* fit = menu->addAction(QStringLiteral("Zoom to Fit"), this, &CPlotDlg::ZoomToFit);
+    fit->setShortcut(QKeySequence(Qt::Key_F));
+    QAction* follow =
+        menu->addAction(QStringLiteral("Follow"), this, [this](bool on) { SetFollow(on); });
+    follow->setCheckable(true);
+    follow->setChecked(m_bFollow);
+    QAction* clear =
+        menu->addAction(QStringLiteral("Clear Base Point"), this, &CPlotDlg::ClearBasePoint);
+    clear->setShortcut(QKeySequence(Qt::Key_Escape));
+    if (!m_extraActions.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(m_extraActions);
+    }
+    return menu;
+}
+
+void CPlotDlg::ShowContextMenu(const QPoint& globalPos)
+{
+    QMenu* menu = CreateContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+void CPlotDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A right click opens the menu on its release (a right drag pans); the
+    // menu key opens it here.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        event->accept();
+        return;
+    }
+    ShowContextMenu(mapToGlobal(QPoint(width() / 2, height() / 2)));
+    event->accept();
+}
+
 void CPlotDlg::OnZoomBoxAboutToApply(CAxisRanges& box, bool& cancel)
 {
     m_bLimitsNeedUpdate = true;
@@ -227,6 +368,7 @@ void CPlotDlg::OnZoomBoxAboutToApply(CAxisRanges& box, bool& cancel)
 
 void CPlotDlg::OnZoomApplied()
 {
+    SetFollow(false);
     // Ignored when ten views are saved already; the zoom itself still happens.
     m_zoomHistory.Push(m_beforeZoom);
     if (m_bLimitsNeedUpdate) {
@@ -238,6 +380,12 @@ void CPlotDlg::OnZoomApplied()
 
 void CPlotDlg::OnChartMouseEvent(int nButton, int nShift, double dX, double dY)
 {
+    const bool menuClick = nButton == 2 && (m_nZoomOutKey != 2 || (nShift & 1));
+    if (menuClick) {
+        ShowContextMenu(m_pChart->mapToGlobal(QPoint(static_cast<int>(m_pChart->XToPixel(dX)),
+                                                     static_cast<int>(m_pChart->YToPixel(dY)))));
+        return;
+    }
     const bool leftIsZoomOut = m_nZoomOutKey == 1;
     const bool setsBasePoint = nButton == 1 && (!leftIsZoomOut || (nShift & 1));
     if (nButton == m_nZoomOutKey && !setsBasePoint) {
@@ -307,6 +455,9 @@ void CPlotDlg::SetPaused(bool bPaused)
     if (bPaused == m_bPaused)
         return;
     m_bPaused = bPaused;
+    m_pPausedBadge->setVisible(bPaused);
+    if (bPaused)
+        PlaceBadges();
     if (bPaused) {
         m_history.Freeze();
     } else {
@@ -344,6 +495,35 @@ void CPlotDlg::ShowViewedPulse()
         DrawTrace(*viewed, kLiveTrace);
         Redraw();
     }
+}
+
+bool CPlotDlg::IsPausedBadgeShown() const
+{
+    return !m_pPausedBadge->isHidden();
+}
+
+const CPulseData* CPlotDlg::GetViewedPulse() const
+{
+    return m_bPaused ? m_history.GetViewed() : nullptr;
+}
+
+void CPlotDlg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlaceBadges();
+}
+
+void CPlotDlg::PlaceBadges()
+{
+    // Top centre, clear of the readout in the top-right corner.
+    m_pPausedBadge->adjustSize();
+    m_pPausedBadge->move((width() - m_pPausedBadge->width()) / 2, 8);
+    m_pPausedBadge->raise();
+    // Bottom right, beside the x axis's title.
+    m_pFollowButton->adjustSize();
+    m_pFollowButton->move(width() - m_pFollowButton->width() - 6,
+                          height() - m_pFollowButton->height() - 4);
+    m_pFollowButton->raise();
 }
 
 QString CPlotDlg::GetViewStateText() const

@@ -9,9 +9,18 @@
 // readout shows time and counts under the mouse and the difference to a
 // clicked base point.
 //
+// The first pulse is fitted (the view starts at the INI ranges, which may be
+// far too wide to see a pulse); with Follow on, every pulse is, until the
+// operator zooms.
+//
 // Mouse and keys on the plot:
 //   left drag                zoom box (clamped to the INI plot ranges; refused
 //                            when under 1 ms or 1 count)
+//   wheel                    zooms about the cursor
+//   right drag, Shift + left drag
+//                            pans
+//   right click              the plot's menu (Shift + right click when the
+//                            right button is the zoom-out button)
 //   left drag on a limit     moves it; its position is saved on release
 //   zoom-out click           the button named by the INI key "ZoomOutShortCutKey":
 //                            1 left, 2 right, 4 middle (the default)
@@ -24,6 +33,7 @@
 #include "PulseHistory.h"
 #include "ZoomHistory.h"
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -32,6 +42,10 @@
 
 class CiPlotXControl;
 class CPulseData;
+class QAction;
+class QLabel;
+class QMenu;
+class QToolButton;
 
 class CPlotDlg : public QWidget {
     Q_OBJECT
@@ -54,6 +68,14 @@ public:
     void ClearReference(int n);
     void ZoomOut();
     void ZoomToFit();
+    // Follow: every pulse refits the view; a zoom by the operator ends it.
+    void SetFollow(bool bFollow);
+    bool IsFollow() const { return m_bFollow; }
+    // The plot's menu, with the actions a window added after a separator.
+    QMenu* CreateContextMenu(QWidget* parent);
+    void AddMenuActions(const QList<QAction*>& actions) { m_extraActions += actions; }
+    // The mouse gestures, as the tool tip and the README give them.
+    QString GetGestureText() const;
     void SetTriggerLevel(double dLevel);
 
     // Where the limit positions are kept; reads the file (missing or damaged:
@@ -64,8 +86,12 @@ public:
     double GetLimitPosition(int n) const { return m_limits.GetPosition(n); }
     bool IsLimitShown(int n) const;
 
+    // While paused a "PAUSED" badge sits on the plot.
     void SetPaused(bool bPaused);
     bool IsPaused() const { return m_bPaused; }
+    bool IsPausedBadgeShown() const;
+    // The pulse shown while paused; nullptr when live.
+    const CPulseData* GetViewedPulse() const;
     // 1 when the view moved. Stepping back from live pauses first.
     int StepBack();
     int StepForward();
@@ -82,9 +108,12 @@ public:
 signals:
     // A short status line while paused, "" when live.
     void viewStateChanged(const QString& text);
+    void followChanged(bool bFollow);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void DrawTrace(const CPulseData& pulse, int nTrace);
@@ -103,7 +132,17 @@ private:
     void OnCursorMoved(double dX, double dY, bool bInside);
     void OnCursorLeft();
 
+    void PlaceBadges();
+    void OnViewAboutToChange();
+    void OnViewChangedByUser();
+    void ShowContextMenu(const QPoint& globalPos);
+
     CiPlotXControl* m_pChart = nullptr;
+    QLabel* m_pPausedBadge = nullptr;
+    QToolButton* m_pFollowButton = nullptr;
+    QList<QAction*> m_extraActions;
+    bool m_bFollow = false;
+    bool m_bFirstPulseFitted = false;
 
     std::vector<double> m_x;
     std::array<std::vector<double>, kTraceCount> m_samples;

@@ -29,6 +29,9 @@ int CPulseHistory::Add(const CPulseData& pulse)
 
     if (m_bFrozen && (hadNone || m_nViewed < OldestSerial())) {
         m_nViewed = OldestSerial();
+        m_nFrozenNewest = std::max(m_nFrozenNewest, m_nViewed);
+        if (hadNone)
+            m_nFrozenCount = 1;
         return 1;
     }
     return 0;
@@ -40,6 +43,8 @@ void CPulseHistory::Clear()
     m_nCount = 0;
     m_nAdded = 0;
     m_nViewed = 0;
+    m_nFrozenNewest = 0;
+    m_nFrozenCount = 0;
 }
 
 const CPulseData& CPulseHistory::BySerial(uint64_t serial) const
@@ -56,6 +61,8 @@ void CPulseHistory::Freeze()
 {
     m_bFrozen = true;
     m_nViewed = m_nAdded > 0 ? m_nAdded - 1 : 0;
+    m_nFrozenNewest = m_nViewed;
+    m_nFrozenCount = m_nCount;
 }
 
 int CPulseHistory::StepBack()
@@ -68,7 +75,7 @@ int CPulseHistory::StepBack()
 
 int CPulseHistory::StepForward()
 {
-    if (!m_bFrozen || m_nCount == 0 || m_nViewed + 1 >= m_nAdded)
+    if (!m_bFrozen || m_nCount == 0 || m_nViewed >= m_nFrozenNewest)
         return 0;
     ++m_nViewed;
     return 1;
@@ -76,7 +83,7 @@ int CPulseHistory::StepForward()
 
 size_t CPulseHistory::GetStepsBack() const
 {
-    return m_bFrozen && m_nCount > 0 ? static_cast<size_t>(m_nAdded - 1 - m_nViewed) : 0;
+    return m_bFrozen && m_nCount > 0 ? static_cast<size_t>(m_nFrozenNewest - m_nViewed) : 0;
 }
 
 const CPulseData* CPulseHistory::GetViewed() const
@@ -93,6 +100,6 @@ std::string PausedStatusText(const CPulseHistory& history)
         return "Paused";
     char text[96];
     std::snprintf(text, sizeof text, "Paused: pulse %ld (%zu of %zu back)", viewed->GetPulseIndex(),
-                  history.GetStepsBack(), history.GetCount());
+                  history.GetStepsBack(), history.GetFrozenCount());
     return text;
 }

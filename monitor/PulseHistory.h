@@ -6,6 +6,9 @@
 // the newest `capacity` of them. While the view is frozen it stays on one
 // serial, so new pulses do not move what the operator is looking at; only when
 // that pulse drops out of the ring does the view move to the oldest one kept.
+// The frozen view spans the pulses kept when it froze: stepping forward ends
+// at the newest of them, and "k back" counts from it, so neither moves while
+// pulses keep arriving.
 
 #include "PulseData.h"
 
@@ -40,8 +43,10 @@ public:
     // 1 when the view moved, 0 at the oldest (newest) pulse kept or when not frozen.
     int StepBack();
     int StepForward();
-    // How many pulses are newer than the viewed one.
+    // How many steps the viewed pulse lies behind the newest one of the frozen view.
     size_t GetStepsBack() const;
+    // How many pulses were kept when the view froze.
+    size_t GetFrozenCount() const { return m_nFrozenCount; }
     // The viewed pulse; nullptr when not frozen or when nothing is kept.
     const CPulseData* GetViewed() const;
 
@@ -54,6 +59,8 @@ private:
     size_t m_nCount = 0;
     uint64_t m_nAdded = 0;
     uint64_t m_nViewed = 0;
+    uint64_t m_nFrozenNewest = 0;
+    size_t m_nFrozenCount = 0;
     bool m_bFrozen = false;
 };
 

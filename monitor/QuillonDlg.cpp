@@ -11,23 +11,31 @@
 #include "MessageService.h"
 #include "MonitorText.h"
 #include "PlotDlg.h"
+#include "PlotPage.h"
 #include "PrintDialogService.h"
 #include "QuillonBoardChanDialog.h"
 #include "QuillonGatesModesDialog.h"
 #include "QuillonIniConfig.h"
 #include "QuillonRunLogDialog.h"
 #include "QuillonSetEventDialog.h"
+#include "ResizeGrip.h"
 #include "ResourceLibrary.h"
 #include "iPlotXControl.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLabel>
+#include <QLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QStyle>
 
 namespace {
 
@@ -59,7 +67,15 @@ enum : int {
     kRecordFileValue = 1069,
     kWrittenLabel = 1066,
     kWrittenValue = 1068,
+    kLinkValue = 1091,
 };
+
+enum : unsigned { kRecordStartButton = 1058, kRecordStopButton = 1059 };
+
+// The window's smallest readable layout: status values this wide, a plot this high.
+constexpr int kStatusMinWidth = 330;
+constexpr int kPlotMinHeight = 200;
+constexpr int kGripPixels = 5;
 
 const QColor kPanelColour(0, 76, 154);
 const char kCaption[] = "Tarvolin Monitor";
@@ -133,7 +149,9 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
         // The pause state shares the status line with the instrument's state.
         m_strViewState = text;
         ShowRunState();
+        ShowPulseFields();
     });
+    CreateShortcuts();
 
     SetStatus(kRecordingValue, Text(monitor::RecordingText(false)));
     for (int id : {kRecordFileLabel, kRecordFileValue, kWrittenLabel, kWrittenValue})
@@ -142,8 +160,70 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
 
     m_pPlot->SetLimitSettingsPath(
         QString::fromStdString(CFilePaths::GetConfigPath() + "/GeneralSettings.cfg"));
-    resize(1100, 720);
+
+    // Frameless, so the edges resize through grips of the window's own.
+    for (Qt::Edges edges :
+         {Qt::Edges(Qt::LeftEdge), Qt::Edges(Qt::RightEdge), Qt::Edges(Qt::TopEdge),
+          Qt::Edges(Qt::BottomEdge), Qt::TopEdge | Qt::LeftEdge, Qt::TopEdge | Qt::RightEdge,
+          Qt::BottomEdge | Qt::LeftEdge, Qt::BottomEdge | Qt::RightEdge})
+        m_grips.push_back(new CResizeGrip(edges, this));
+    // The status lines stay together at the top of their area.
+    if (m_pStatusForm && m_pStatusForm->layout())
+        m_pStatusForm->layout()->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    // Sizes with the style sheets applied, as they will be shown.
+    ensurePolished();
+    m_pToolbar->SetCompact(false);
+    m_nFullToolbarWidth = m_pToolbar->minimumSizeHint().width();
+    m_pToolbar->SetCompact(true);
+    m_nCompactToolbarWidth = m_pToolbar->minimumSizeHint().width();
+    m_nCompactToolbarHeight = m_pToolbar->sizeHint().height();
+    m_pToolbar->SetCompact(false);
+    FitToScreen(screen());
     Layout();
+}
+
+QSize CQuillonDlg::GetReadableMinimumSize() const
+{
+    // Narrow, the toolbar drops its captions (the buttons keep their tool
+    // tips) and the status lines go above the current-data bar instead of
+    // beside it; high enough then for the plot, all status lines and the bar.
+    const QSize bar = m_pCurrentData->sizeHint();
+    const int width = std::max({m_nCompactToolbarWidth, bar.width(), kStatusMinWidth + 16});
+    const int height = m_pTitleBar->sizeHint().height() + m_nCompactToolbarHeight + kPlotMinHeight +
+                       StatusHeight() + bar.height();
+    return {width, height};
+}
+
+int CQuillonDlg::StatusHeight() const
+{
+    // Every status line shown (the recording's appear later), and a second
+    // line of a note: the area does not grow under the operator's eyes.
+    if (auto* grid = m_pStatusForm ? m_pStatusForm->layout() : nullptr) {
+        const QMargins margins = grid->contentsMargins();
+        const int rows = static_cast<int>(m_pStatusForm->findChildren<QLabel*>().size()) / 2 + 1;
+        const int line = QFontMetrics(m_pStatusForm->font()).height();
+        return margins.top() + margins.bottom() + rows * line + (rows - 1) * 4;
+    }
+    return 0;
+}
+
+bool CQuillonDlg::IsStacked() const
+{
+    return width() < kStatusMinWidth + m_pCurrentData->sizeHint().width() + 16;
+}
+
+void CQuillonDlg::FitToScreen(QScreen* screen)
+{
+    // The preferred size where the screen has room for it; never larger than
+    // the screen's free area, whatever its scale factor.
+    const QSize minimum = GetReadableMinimumSize();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    setMinimumSize(minimum.boundedTo(available.size()));
+    const QSize preferred(1100, 720);
+    const QSize start = preferred.boundedTo(available.size() * 0.94).expandedTo(minimumSize());
+    resize(start);
+    move(available.left() + (available.width() - start.width()) / 2,
+         available.top() + (available.height() - start.height()) / 2);
 }
 
 CQuillonDlg::~CQuillonDlg()
@@ -190,6 +270,68 @@ void CQuillonDlg::Initialize()
             new CNotifyEvent(message == UM_PULSE_DATA ? kPulseDataEvent : kStatusUpdateEvent));
     });
     m_bInitialised = true;
+    OnStatusUpdate();
+}
+
+void CQuillonDlg::CreateShortcuts()
+{
+    // Keys of the whole window, whichever of its parts has the focus.
+    const auto add = [this](const QKeySequence& key, auto action) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    add(QKeySequence(Qt::Key_Space), [this] { m_pPlot->SetPaused(!m_pPlot->IsPaused()); });
+    add(QKeySequence(Qt::Key_Left), [this] { m_pPlot->StepBack(); });
+    add(QKeySequence(Qt::Key_Right), [this] { m_pPlot->StepForward(); });
+    add(QKeySequence(Qt::Key_Escape), [this] { m_pPlot->ClearBasePoint(); });
+    add(QKeySequence(Qt::Key_F), [this] { m_pPlot->ZoomToFit(); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { OnRecordStart(); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { OnRecordStop(); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { PrintPlot(); });
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] { PrintPlotToPdf(); });
+
+    // The plot's menu offers printing too.
+    auto* print = new QAction(QStringLiteral("Print..."), this);
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(print, &QAction::triggered, this, &CQuillonDlg::PrintPlot);
+    auto* pdf = new QAction(QStringLiteral("Print to PDF..."), this);
+    pdf->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    connect(pdf, &QAction::triggered, this, &CQuillonDlg::PrintPlotToPdf);
+    m_pPlot->AddMenuActions({print, pdf});
+}
+
+void CQuillonDlg::showEvent(QShowEvent* event)
+{
+    CPageEx::showEvent(event);
+    // The plot takes the keys from the start, not the first button of the title bar.
+    if (!event->spontaneous())
+        m_pPlot->setFocus(Qt::OtherFocusReason);
+}
+
+void CQuillonDlg::ShowPulseFields()
+{
+    const CPulseData* viewed = m_pPlot->GetViewedPulse();
+    if (m_pPlot->IsPaused()) {
+        m_pCurrentData->SetLiveCaption(QStringLiteral("Viewed Pulse (paused)"));
+        if (!viewed)
+            return;
+        const double frequency = monitor::CorrectedFrequency(
+            CQuillonIniConfig::FrequencyCorrectionfactor(), viewed->GetFrequencyPulse());
+        m_pCurrentData->SetFrequency(0, Text(monitor::FrequencyText(frequency)));
+        SetStatus(kElapsedValue,
+                  Text(monitor::ElapsedTimeText(viewed->GetPulseTime())) +
+                      QStringLiteral("  (pulse %1, paused)").arg(viewed->GetPulseIndex()));
+        return;
+    }
+    m_pCurrentData->SetLiveCaption(QStringLiteral("Current Data"));
+    if (!m_bLinkUp || !m_bHaveLivePulse) {
+        m_pCurrentData->SetFrequency(0, QString());
+        SetStatus(kElapsedValue, QString());
+        return;
+    }
+    m_pCurrentData->SetFrequency(0, Text(monitor::FrequencyText(m_dFrequency[0])));
+    SetStatus(kElapsedValue, Text(monitor::ElapsedTimeText(m_livePulse.GetPulseTime())));
 }
 
 void CQuillonDlg::customEvent(QEvent* event)
@@ -207,11 +349,89 @@ void CQuillonDlg::customEvent(QEvent* event)
 
 void CQuillonDlg::SetStatus(int controlId, const QString& text)
 {
-    if (auto* label = CResourceLibrary::Control<QLabel>(m_pStatusForm, controlId))
+    auto* label = CResourceLibrary::Control<QLabel>(m_pStatusForm, controlId);
+    if (!label)
+        return;
+    label->setProperty("fullText", text);
+    ElideStatus(label);
+}
+
+void CQuillonDlg::ElideStatus(QLabel* label)
+{
+    // A value too long for its line is cut with an ellipsis (a path in the
+    // middle, where its folders are) and shown whole in its tool tip.
+    const QString text = label->property("fullText").toString();
+    const QString base = label->property("baseToolTip").toString();
+    if (label->wordWrap()) {
         label->setText(text);
+        return;
+    }
+    const int width = label->contentsRect().width();
+    const QFontMetrics metrics(label->font());
+    const bool cut = width > 0 && metrics.horizontalAdvance(text) > width;
+    const Qt::TextElideMode mode = text.startsWith('/') ? Qt::ElideMiddle : Qt::ElideRight;
+    label->setText(cut ? metrics.elidedText(text, mode, width) : text);
+    label->setToolTip(cut ? (base.isEmpty() ? text : text + "\n" + base) : base);
+}
+
+void CQuillonDlg::ElideStatusLines()
+{
+    if (!m_pStatusForm)
+        return;
+    if (QLayout* layout = m_pStatusForm->layout())
+        layout->activate();
+    for (QLabel* label : m_pStatusForm->findChildren<QLabel*>())
+        if (label->property("fullText").isValid())
+            ElideStatus(label);
+}
+
+QString CQuillonDlg::StatusToolTip(int controlId) const
+{
+    auto* label = CResourceLibrary::Control<QLabel>(m_pStatusForm, controlId);
+    return label ? label->toolTip() : QString();
+}
+
+void CQuillonDlg::SetLinkStatusSource(std::function<CLinkStatus()> source)
+{
+    m_linkSource = std::move(source);
+}
+
+void CQuillonDlg::ShowLink(const CLinkStatus& link)
+{
+    const bool up = link.GetCondition() == LINK_CONNECTED;
+    auto* label = CResourceLibrary::Control<QLabel>(m_pStatusForm, kLinkValue);
+    if (label) {
+        label->setProperty("baseToolTip", Text(monitor::LinkToolTip(link)));
+        SetStatus(kLinkValue, Text(monitor::LinkText(link)));
+        if (label->property("link").toString() != (up ? "up" : "down")) {
+            label->setProperty("link", up ? "up" : "down");
+            label->style()->unpolish(label);
+            label->style()->polish(label);
+        }
+    }
+    if (up == m_bLinkUp && m_bLinkShown)
+        return;
+    m_bLinkUp = up;
+    m_bLinkShown = true;
+    if (!up) {
+        // A board that does not answer has no frequency, run state or time
+        // to show; the next pulse and status word bring them back.
+        m_bHaveLivePulse = false;
+        m_dFrequency[0] = 0;
+    }
+    ShowPulseFields();
 }
 
 QString CQuillonDlg::StatusLine(int controlId) const
+{
+    auto* label = CResourceLibrary::Control<QLabel>(m_pStatusForm, controlId);
+    if (!label)
+        return QString();
+    const QVariant full = label->property("fullText");
+    return full.isValid() ? full.toString() : label->text();
+}
+
+QString CQuillonDlg::ShownStatusLine(int controlId) const
 {
     auto* label = CResourceLibrary::Control<QLabel>(m_pStatusForm, controlId);
     return label ? label->text() : QString();
@@ -227,6 +447,7 @@ void CQuillonDlg::OnStatusUpdate()
 {
     if (!m_bInitialised)
         return;
+    ShowLink(m_linkSource ? m_linkSource() : CCoreInterface::GetLinkStatus());
     const CHardwareStatus* status = CCoreInterface::GetSystemStatus();
     const bool running = status->IsGCRunning();
     if (running != m_bLastRunState) {
@@ -240,8 +461,10 @@ void CQuillonDlg::OnStatusUpdate()
     ShowRunState();
     ShowRecording();
     if (m_pAbout->isVisible()) {
-        m_pAbout->SetField(1032, Text(status->GetStatusText()));
-        m_pAbout->SetField(1040, Text(status->GetErrorText()));
+        // The status and error bits, spelt as whole status words ("0x0800").
+        const unsigned word = status->GetStatus();
+        m_pAbout->SetField(1032, Text(monitor::StatusWordText(word & 0xFF00u)));
+        m_pAbout->SetField(1040, Text(monitor::StatusWordText(word & 0x00FFu)));
         m_pAbout->SetField(1030, Text(status->GetFirmwareRevision()));
         m_pAbout->SetField(1029, Text(status->GetBoardRevision()));
     }
@@ -249,15 +472,20 @@ void CQuillonDlg::OnStatusUpdate()
 
 void CQuillonDlg::ShowRecording()
 {
-    SetStatus(kRecordingValue, Text(monitor::RecordingText(m_pSession->IsRecording())));
+    const bool recording = m_pSession->IsRecording();
+    if (recording && !m_bRecordingShown)
+        m_recordingClock.start();
+    m_bRecordingShown = recording;
+    SetStatus(kRecordingValue, Text(monitor::RecordingText(recording)));
+    ShowRecordButtons();
     const std::string& file = m_pSession->GetFileName();
     const std::string& note = m_pSession->GetNote();
     // Absent until the first recording starts, then kept with the last file.
     if (!file.empty()) {
         CResourceLibrary::Control<QWidget>(m_pStatusForm, kRecordFileLabel)->show();
-        auto* value = CResourceLibrary::Control<QLabel>(m_pStatusForm, kRecordFileValue);
-        value->show();
-        value->setText(Text(file));
+        CResourceLibrary::Control<QLabel>(m_pStatusForm, kRecordFileValue)->show();
+        const std::string& path = m_pSession->GetFilePath();
+        SetStatus(kRecordFileValue, Text(path.empty() ? file : path));
     }
     if (!file.empty() || !note.empty()) {
         CResourceLibrary::Control<QWidget>(m_pStatusForm, kWrittenLabel)->show();
@@ -267,15 +495,27 @@ void CQuillonDlg::ShowRecording()
         if (!file.empty())
             text =
                 monitor::WrittenText(m_pSession->GetBytesWritten(), m_pSession->GetPulsesWritten());
+        if (!file.empty() && recording)
+            text += "; " + monitor::DurationText(m_recordingClock.elapsed() / 1000) + " so far";
         if (!note.empty())
             text += (text.empty() ? "" : "\n") + note;
-        value->setText(Text(text));
+        SetStatus(kWrittenValue, Text(text));
     }
+}
+
+void CQuillonDlg::ShowRecordButtons()
+{
+    // Record while idle, stop while recording (or while a start waits for the board).
+    const bool busy = m_pSession->IsRecording() || m_nRecordRead != 0;
+    m_pCurrentData->EnableControl(kRecordStartButton, busy ? 0 : 1);
+    m_pCurrentData->EnableControl(kRecordStopButton, busy ? 1 : 0);
 }
 
 void CQuillonDlg::ShowRunState()
 {
-    const QString state = Text(CCoreInterface::GetSystemStatus()->GetGCStatus());
+    // The last word of a board that stopped answering says nothing of now.
+    const QString state =
+        m_bLinkUp ? Text(CCoreInterface::GetSystemStatus()->GetGCStatus()) : QString();
     SetStatus(kStatusValue,
               m_strViewState.isEmpty() ? state : state + QStringLiteral("  |  ") + m_strViewState);
 }
@@ -291,11 +531,15 @@ void CQuillonDlg::OnPulseData()
     if (!m_pulseSequence.Accept(pulse.GetPulseIndex()))
         return;
     m_livePulse.CopyFrom(pulse);
+    m_bHaveLivePulse = true;
     m_pPlot->DrawPulse(m_livePulse, 0);
     m_dFrequency[0] = monitor::CorrectedFrequency(CQuillonIniConfig::FrequencyCorrectionfactor(),
                                                   m_livePulse.GetFrequencyPulse());
-    m_pCurrentData->SetFrequency(0, Text(monitor::FrequencyText(m_dFrequency[0])));
-    SetStatus(kElapsedValue, Text(monitor::ElapsedTimeText(m_livePulse.GetPulseTime())));
+    if (!m_pPlot->IsPaused()) {
+        // While paused the fields stay on the viewed pulse.
+        m_pCurrentData->SetFrequency(0, Text(monitor::FrequencyText(m_dFrequency[0])));
+        SetStatus(kElapsedValue, Text(monitor::ElapsedTimeText(m_livePulse.GetPulseTime())));
+    }
     m_pAbout->SetField(1005, QString::number(m_livePulse.GetCh1Offset()));
     m_pAbout->SetField(1035, QString::number(m_livePulse.GetCh2Offset()));
     m_pAbout->SetField(1036, QString::asprintf("%0.2lf", m_livePulse.GetTDelay()));
@@ -334,6 +578,7 @@ void CQuillonDlg::OnRecordStart()
     m_nRecordRead =
         m_pBacking->Start({BackingOperation::ReadSetUp, {}}, [this](const CBackingResult& result) {
             m_nRecordRead = 0;
+            ShowRecordButtons();
             if (result.nResult) {
                 TakeSetUp(result.records);
                 m_startRecords.gates = result.records.gates;
@@ -355,6 +600,7 @@ void CQuillonDlg::OnRecordStart()
                 m_pDataSettings->UpdateFields();
             ShowRecording();
         });
+    ShowRecordButtons();
 }
 
 void CQuillonDlg::OnRecordStop()
@@ -366,8 +612,22 @@ void CQuillonDlg::OnRecordStop()
     ShowRecording();
 }
 
+bool CQuillonDlg::AskToEndRecording(const std::string& action)
+{
+    if (!m_pSession->IsRecording())
+        return true;
+    const std::string& path = m_pSession->GetFilePath();
+    return CMessageService::Show(
+               "A recording is in progress:\n" + (path.empty() ? m_pSession->GetFileName() : path) +
+                   "\n\n" + action,
+               kCaption, MessageIcon::Question, MessageButtons::YesNoDefaultNo) == IDYES;
+}
+
 void CQuillonDlg::ResetToReady()
 {
+    if (!AskToEndRecording("Reset to Ready stops it; the file keeps what was recorded. "
+                           "Send Reset to Ready?"))
+        return;
     m_pBacking->Cancel(m_nRecordRead);
     m_nRecordRead = 0;
     m_pSession->ResetToReady();
@@ -396,8 +656,9 @@ CQuillonDlg::HeaderSource CQuillonDlg::GetHeaderRecords(RecordingCause cause,
 
 OverwriteAnswer CQuillonDlg::AskOverwrite(const CRecordingQuestion& question)
 {
+    // Replacing a recording cannot be undone: No is the default.
     return CMessageService::Show(question.text, question.caption, MessageIcon::Warning,
-                                 MessageButtons::YesNo) == IDYES
+                                 MessageButtons::YesNoDefaultNo) == IDYES
                ? OverwriteAnswer::Replace
                : OverwriteAnswer::Refuse;
 }
@@ -422,13 +683,18 @@ void CQuillonDlg::ResetToReady(RecordingCause)
     reset.eOperation = LinkOperation::ResetToReady;
     m_nResetRequest = m_pLink->Submit(reset, [this](const CLinkResult& result) {
         m_nResetRequest = 0;
-        if (result.nResult)
+        if (result.nResult) {
+            // The run is over: its frequency is no longer true.
+            m_dFrequency[0] = 0;
+            m_bHaveLivePulse = false;
+            ShowPulseFields();
             CMessageService::Show("Reset to Ready command sent successfully", kCaption,
                                   MessageIcon::Information);
-        else
+        } else {
             CMessageService::Show("Failed to send command Reset to Ready\n" +
                                       result.fault.GetSentence(),
                                   kCaption, MessageIcon::Error);
+        }
     });
 }
 
@@ -769,26 +1035,70 @@ void CQuillonDlg::ShowCentred(QWidget* dialog)
 
 void CQuillonDlg::ToggleMaximised()
 {
-    if (m_bMaximised)
+    if (isMaximized())
         showNormal();
     else
         showMaximized();
-    m_bMaximised = !m_bMaximised;
+}
+
+void CQuillonDlg::changeEvent(QEvent* event)
+{
+    CPageEx::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        m_bMaximised = isMaximized();
+        m_pTitleBar->ShowMaximised(m_bMaximised);
+        for (CResizeGrip* grip : m_grips)
+            grip->setVisible(!m_bMaximised && !isFullScreen());
+    }
+}
+
+CPlotPageHeader CQuillonDlg::GetPrintHeader() const
+{
+    CPlotPageHeader header;
+    header.instrument = Text(CQuillonIniConfig::GetInstrumentID());
+    header.printedAt = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    header.runState =
+        m_bLinkUp ? Text(CCoreInterface::GetSystemStatus()->GetGCStatus()) : StatusLine(kLinkValue);
+    const CPulseData* viewed = m_pPlot->GetViewedPulse();
+    const CPulseData* shown = viewed ? viewed : (m_bHaveLivePulse ? &m_livePulse : nullptr);
+    header.pulse = shown ? QStringLiteral("Pulse %1 at %2%3")
+                               .arg(shown->GetPulseIndex())
+                               .arg(Text(monitor::ElapsedTimeText(shown->GetPulseTime())),
+                                    viewed ? QStringLiteral(" (paused view)") : QString())
+                         : QStringLiteral("No pulse yet");
+    return header;
 }
 
 void CQuillonDlg::PrintPlot()
 {
-    // The print button prints what the operator sees: the live plot.
+    // The print button prints what the operator sees: the live plot, with a header.
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     if (!CPrintDialogService::Ask(printer, 1, 1, this))
         return;
-    QPainter painter(&printer);
-    m_pPlot->PlotControl()->Render(
-        painter,
-        printer.pageLayout()
-            .paintRectPixels(printer.resolution())
-            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft()));
+    if (!CPlotPage::Print(printer, GetPrintHeader(), *m_pPlot->PlotControl()))
+        CMessageService::Show("The plot could not be printed: the printer could not be opened.",
+                              kCaption, MessageIcon::Error);
+}
+
+void CQuillonDlg::PrintPlotToPdf()
+{
+    CFileDialogRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Print to PDF";
+    request.filter = "PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*||";
+    request.defaultExtension = "pdf";
+    request.initialName = "pulse.pdf";
+    std::string path;
+    if (!CFileDialogService::Ask(request, path))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(path));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (!CPlotPage::Print(printer, GetPrintHeader(), *m_pPlot->PlotControl()))
+        CMessageService::Show("The PDF file \"" + path + "\" could not be written.", kCaption,
+                              MessageIcon::Error);
 }
 
 void CQuillonDlg::OnSizeChanged()
@@ -801,22 +1111,57 @@ void CQuillonDlg::Layout()
     const int width = this->width();
     const int titleHeight = m_pTitleBar->sizeHint().height();
     m_pTitleBar->setGeometry(0, 0, width, titleHeight);
+    m_pToolbar->SetCompact(width < m_nFullToolbarWidth);
     const int toolbarHeight = m_pToolbar->sizeHint().height();
     m_pToolbar->setGeometry(0, titleHeight, width, toolbarHeight);
     const QSize barSize = m_pCurrentData->sizeHint();
     const int barTop = height() - barSize.height();
-    m_pCurrentData->setGeometry(width - barSize.width(), barTop, barSize.width(), barSize.height());
-    if (m_pStatusForm)
-        m_pStatusForm->setGeometry(8, barTop, std::max(0, width - barSize.width() - 16),
-                                   barSize.height());
+    m_pCurrentData->setGeometry(std::max(0, width - barSize.width()), barTop,
+                                std::min(width, barSize.width()), barSize.height());
+    int bottomTop = 0;
+    if (IsStacked()) {
+        // Too narrow for both side by side: the status lines above the bar.
+        const int statusHeight = StatusHeight();
+        bottomTop = barTop - statusHeight;
+        if (m_pStatusForm)
+            m_pStatusForm->setGeometry(8, bottomTop, std::max(0, width - 16), statusHeight);
+    } else {
+        const int bottomHeight = std::max(barSize.height(), StatusHeight());
+        bottomTop = height() - bottomHeight;
+        m_pCurrentData->move(width - barSize.width(), bottomTop);
+        if (m_pStatusForm)
+            m_pStatusForm->setGeometry(8, bottomTop, std::max(0, width - barSize.width() - 16),
+                                       bottomHeight);
+    }
     const int plotTop = titleHeight + toolbarHeight;
-    m_pPlot->setGeometry(0, plotTop, width, std::max(0, barTop - plotTop));
+    m_pPlot->setGeometry(0, plotTop, width, std::max(0, bottomTop - plotTop));
+    ElideStatusLines();
+
+    const int edge = kGripPixels;
+    const int corner = 3 * kGripPixels;
+    for (CResizeGrip* grip : m_grips) {
+        const Qt::Edges e = grip->GetEdges();
+        const bool horizontal = e & (Qt::LeftEdge | Qt::RightEdge);
+        const bool vertical = e & (Qt::TopEdge | Qt::BottomEdge);
+        const int w = horizontal ? (vertical ? corner : edge) : width - 2 * corner;
+        const int h = vertical ? (horizontal ? corner : edge) : height() - 2 * corner;
+        const int x = (e & Qt::LeftEdge) ? 0 : (e & Qt::RightEdge) ? width - w : corner;
+        const int y = (e & Qt::TopEdge) ? 0 : (e & Qt::BottomEdge) ? height() - h : corner;
+        grip->setGeometry(x, y, w, h);
+        grip->raise();
+    }
 }
 
 void CQuillonDlg::closeEvent(QCloseEvent* event)
 {
+    if (!AskToEndRecording("Closing the Monitor stops it; the file keeps what was recorded. "
+                           "Close the Monitor?")) {
+        event->ignore();
+        return;
+    }
     // A recording still running when the window closes is finished properly:
     // its count written and the file closed.
     m_pSession->Finish();
+    ShowRecording();
     event->accept();
 }

@@ -5,16 +5,20 @@
 // queued events on the user-interface thread.
 
 #include "ConfigFile.h"
+#include "LinkStatus.h"
 #include "MonitorPanels.h"
 #include "PageEx.h"
+#include "PlotPage.h"
 #include "PulseData.h"
 #include "PulseSequence.h"
 #include "RecordingSession.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct CBackingRecords;
 class CDialogRecordSettings;
@@ -25,7 +29,9 @@ class CQuillonBoardChanDialog;
 class CQuillonGatesModesDialog;
 class CQuillonRunLogDialog;
 class CQuillonSetEventDialog;
+class CResizeGrip;
 class QLabel;
+class QScreen;
 class QProgressDialog;
 
 // The main window's event types keep the values of the system's window messages.
@@ -67,9 +73,29 @@ public:
     // The toolbar's set-up commands.
     void SaveConfig();
     void OpenConfig();
+    // The plot on paper (the print dialog) or into a PDF file (a save dialog).
+    void PrintPlot();
+    void PrintPlotToPdf();
+    // The smallest size at which every label is readable.
+    QSize GetReadableMinimumSize() const;
+    // The start size: the preferred one where the screen has room, never
+    // more than the screen's free area; centred on it.
+    void FitToScreen(QScreen* screen);
+    // What the printed page's header says now.
+    CPlotPageHeader GetPrintHeader() const;
 
-    // What the status lines and fields show (tests read them).
+    // Where the window reads the link's state on every status update
+    // (CCoreInterface::GetLinkStatus unless set; a test gives its own).
+    void SetLinkStatusSource(std::function<CLinkStatus()> source);
+    // True while the board answers: the values shown are the board's.
+    bool IsLinkUp() const { return m_bLinkUp; }
+
+    // What the status lines and fields show (tests read them). A line cut
+    // short to fit shows its whole text in its tool tip.
     QString StatusLine(int controlId) const;
+    QString StatusToolTip(int controlId) const;
+    // The text as the line shows it now (cut to its width).
+    QString ShownStatusLine(int controlId) const;
     bool IsStatusLineVisible(int controlId) const;
     CPlotDlg* Plot() const { return m_pPlot; }
     CDialogCurrentData* CurrentData() const { return m_pCurrentData; }
@@ -97,18 +123,34 @@ public:
 
 protected:
     void customEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void OnSizeChanged() override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void Layout();
+    int StatusHeight() const;
+    // True when the status lines go above the current-data bar.
+    bool IsStacked() const;
     void ShowCentred(QWidget* dialog);
     void ToggleMaximised();
-    void PrintPlot();
     void SetStatus(int controlId, const QString& text);
     void ShowRunState();
+    // Frequency and time of the live pulse, or of the viewed one while paused.
+    void ShowPulseFields();
+    void CreateShortcuts();
+    // The "Instrument:" line; while the board does not answer, the values
+    // that are no longer true are cleared.
+    void ShowLink(const CLinkStatus& link);
     // The recording's status lines: "Recording:", "Record File:", "Written:".
     void ShowRecording();
+    void ShowRecordButtons();
+    // While recording: asks whether to go on with action, which ends the
+    // recording (No is the default). True when not recording.
+    bool AskToEndRecording(const std::string& action);
+    void ElideStatus(QLabel* label);
+    void ElideStatusLines();
     void CreateDialogs();
     // The dialogs take a set-up the board holds (those the operator has open keep theirs).
     void TakeSetUp(const CBackingRecords& records);
@@ -156,6 +198,16 @@ private:
     CPulseData m_livePulse;
     CPulseSequence m_pulseSequence;
     bool m_bInitialised = false;
+    std::function<CLinkStatus()> m_linkSource;
+    bool m_bLinkUp = false;
+    bool m_bLinkShown = false;
+    bool m_bHaveLivePulse = false;
+    bool m_bRecordingShown = false;
+    std::vector<CResizeGrip*> m_grips;
+    int m_nFullToolbarWidth = 0;
+    int m_nCompactToolbarWidth = 0;
+    int m_nCompactToolbarHeight = 0;
+    QElapsedTimer m_recordingClock;
     bool m_bLastRunState = false;
     bool m_bMaximised = false;
     double m_dFrequency[3] = {0, 0, 0};

@@ -79,10 +79,10 @@ private slots:
             window.OnButtonClicked(1019);
             QVERIFY(window.About()->isVisible());
             // Run bit 0x08, and the pulse-waiting bit 0x01 as the board has one.
-            QTRY_VERIFY_WITH_TIMEOUT(window.About()->GetField(1032) == "0x 8" ||
-                                         window.About()->GetField(1032) == "0x 9",
+            QTRY_VERIFY_WITH_TIMEOUT(window.About()->GetField(1032) == "0x0800" ||
+                                         window.About()->GetField(1032) == "0x0900",
                                      10000);
-            QCOMPARE(window.About()->GetField(1040), QString("0x 0"));
+            QCOMPARE(window.About()->GetField(1040), QString("0x0000"));
             QCOMPARE(window.About()->GetField(1030), QString("21"));
             QCOMPARE(window.About()->GetField(1029), QString("B3"));
             window.About()->hide();

@@ -21,7 +21,8 @@ private slots:
         QTest::newRow("not a number") << QStringList{"-MCP:COMx"} << "" << 0;
         QTest::newRow("letters not examined") << QStringList{"-MCP:XYZ7"} << "" << 7;
         QTest::newRow("h: as a flag is not a name") << QStringList{"-h:GC9"} << "" << 0;
-        QTest::newRow("unknown arguments") << QStringList{"--verbose", "file.cnfg", "h:B"} << "B" << 0;
+        QTest::newRow("unknown arguments")
+            << QStringList{"--verbose", "file.cnfg", "h:B"} << "B" << 0;
     }
     void commandLine()
     {
@@ -53,17 +54,19 @@ private slots:
         QTest::newRow("port with a tail") << QStringList{"h:A", "-MCP:COM3a"}
                                           << "the port must be a number from 1 to 9999, not \"3a\"";
         QTest::newRow("no port") << QStringList{"h:A"} << "no port given (-MCP:COMn)";
-        QTest::newRow("unknown switch") << QStringList{"h:A", "-MCP:COM1", "--verbose"}
-                                        << "unknown argument \"--verbose\"";
-        QTest::newRow("empty name") << QStringList{"h:", "-MCP:COM1"}
-                                    << "the instrument name must be one folder name of its own: it is empty";
-        QTest::newRow("name leaving the database")
-            << QStringList{"h:../../x", "-MCP:COM1"}
-            << "the instrument name must be one folder name of its own: \"../../x\" contains \"/\"; it "
-               "must name no folder";
-        QTest::newRow("name of the folder above") << QStringList{"h:..", "-MCP:COM1"}
-                                                  << "the instrument name must be one folder name of its "
-                                                     "own: \"..\" would name a folder above or at this one";
+        QTest::newRow("unknown switch")
+            << QStringList{"h:A", "-MCP:COM1", "--verbose"} << "unknown argument \"--verbose\"";
+        QTest::newRow("empty name")
+            << QStringList{"h:", "-MCP:COM1"}
+            << "the instrument name must be one folder name of its own: it is empty";
+        QTest::newRow("name leaving the database") << QStringList{"h:../../x", "-MCP:COM1"}
+                                                   << "the instrument name must be one folder name "
+                                                      "of its own: \"../../x\" contains \"/\"; it "
+                                                      "must name no folder";
+        QTest::newRow("name of the folder above")
+            << QStringList{"h:..", "-MCP:COM1"}
+            << "the instrument name must be one folder name of its "
+               "own: \"..\" would name a folder above or at this one";
     }
     void startsOnlyWithAUsableCommandLine()
     {
@@ -102,10 +105,31 @@ private slots:
         QCOMPARE(QString::fromStdString(monitor::RecordingText(false)), QString("Stopped"));
         QCOMPARE(QString::fromStdString(monitor::RecordingText(true)), QString("In Progress"));
         QCOMPARE(QString::fromStdString(monitor::InstrumentText("")), QString("()"));
-        QCOMPARE(QString::fromStdString(monitor::FrequencyText(monitor::CorrectedFrequency(1.5f, 7.0))),
-                 QString("10.50"));
-        QCOMPARE(QString::fromStdString(monitor::FrequencyText(monitor::CorrectedFrequency(0.0f, 7.0))),
-                 QString("7.00"));
+        QCOMPARE(
+            QString::fromStdString(monitor::FrequencyText(monitor::CorrectedFrequency(1.5f, 7.0))),
+            QString("10.50"));
+        QCOMPARE(
+            QString::fromStdString(monitor::FrequencyText(monitor::CorrectedFrequency(0.0f, 7.0))),
+            QString("7.00"));
+    }
+
+    void wordsDurationsAndTheLinksToolTip()
+    {
+        QCOMPARE(QString::fromStdString(monitor::StatusWordText(0x0800)), QString("0x0800"));
+        QCOMPARE(QString::fromStdString(monitor::StatusWordText(0x0001)), QString("0x0001"));
+        QCOMPARE(QString::fromStdString(monitor::StatusWordText(0x1ABCD)), QString("0xABCD"));
+        QCOMPARE(QString::fromStdString(monitor::DurationText(0)), QString("00:00:00"));
+        QCOMPARE(QString::fromStdString(monitor::DurationText(3725)), QString("01:02:05"));
+        QCOMPARE(QString::fromStdString(monitor::DurationText(-5)), QString("00:00:00"));
+        QCOMPARE(QString::fromStdString(monitor::DurationText(100 * 3600)), QString("100:00:00"));
+        CLinkStatus link;
+        link.SetPortNumber(4);
+        QCOMPARE(QString::fromStdString(monitor::LinkToolTip(link)),
+                 QString("COM4 names no device"));
+        link.SetDevicePath("/dev/ttyS3");
+        link.SetDetail("Permission denied");
+        QCOMPARE(QString::fromStdString(monitor::LinkToolTip(link)),
+                 QString("COM4 is /dev/ttyS3\nPermission denied"));
     }
 };
 

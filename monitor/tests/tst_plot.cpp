@@ -117,16 +117,23 @@ private slots:
         QCOMPARE(chart->GetYAxisTitle(), QString("Counts"));
         QCOMPARE(chart->GetRanges(), (CAxisRanges{0, 25, 0, 5000}));
 
-        QCOMPARE(chart->GetChannelColor(0), QColor(210, 0, 0));
-        QCOMPARE(chart->GetChannelColor(1), QColor(0, 0, 200));
-        QCOMPARE(chart->GetChannelColor(2), QColor(0, 200, 0));
+        // Colours told apart with any common colour-vision deficiency, and
+        // line styles that need no colour at all.
+        QCOMPARE(chart->GetChannelColor(0), QColor(213, 94, 0));
+        QCOMPARE(chart->GetChannelColor(1), QColor(0, 114, 178));
+        QCOMPARE(chart->GetChannelColor(2), QColor(0, 158, 115));
+        QCOMPARE(chart->GetChannelStyle(0), Qt::SolidLine);
+        QCOMPARE(chart->GetChannelStyle(1), Qt::DashLine);
+        QCOMPARE(chart->GetChannelStyle(2), Qt::DotLine);
         for (int n = 0; n < 3; ++n)
             QVERIFY(!chart->IsChannelVisible(n));
 
-        QCOMPARE(chart->GetLimitColor(0), QColor(0, 128, 0));
-        QCOMPARE(chart->GetLimitColor(1), QColor(0, 128, 0));
-        QCOMPARE(chart->GetLimitColor(2), QColor(0, 0, 255));
-        QCOMPARE(chart->GetLimitColor(3), QColor(0, 0, 255));
+        QCOMPARE(chart->GetLimitColor(0), QColor(230, 159, 0));
+        QCOMPARE(chart->GetLimitColor(1), QColor(230, 159, 0));
+        QCOMPARE(chart->GetLimitColor(2), QColor(86, 180, 233));
+        QCOMPARE(chart->GetLimitColor(3), QColor(86, 180, 233));
+        for (int n = 0; n < 4; ++n)
+            QCOMPARE(chart->GetLimitLabel(n), QStringLiteral("L%1").arg(n + 1));
 
         // No limit file: 6, 12, 2 and 4 ms, all inside 0..25 and shown there.
         for (int n = 0; n < 4; ++n) {
@@ -136,10 +143,9 @@ private slots:
         }
 
         // Trigger level first, then the baselines of live, reference 1 and 2.
-        QCOMPARE(chart->GetMarkerColor(0), QColor(255, 0, 255));
-        QCOMPARE(chart->GetMarkerColor(1), QColor(255, 0, 0));
-        QCOMPARE(chart->GetMarkerColor(2), QColor(0, 0, 255));
-        QCOMPARE(chart->GetMarkerColor(3), QColor(0, 255, 0));
+        QCOMPARE(chart->GetMarkerColor(0), QColor(204, 121, 167));
+        for (int n = 0; n < 3; ++n)
+            QCOMPARE(chart->GetMarkerColor(n + 1), chart->GetChannelColor(n));
         QVERIFY(chart->IsMarkerVisible(0));
         for (int n = 1; n < 4; ++n)
             QVERIFY(!chart->IsMarkerVisible(n));
@@ -450,7 +456,8 @@ private slots:
         for (long index = 601; index <= 605; ++index)
             plot->DrawPulse(Pulse(250, index, int(index)), 0);
         QCOMPARE(FirstValue(*plot, 0), 600.0);
-        QCOMPARE(plot->GetViewStateText(), QString("Paused: pulse 600 (5 of 500 back)"));
+        // The count stays put while pulses arrive.
+        QCOMPARE(plot->GetViewStateText(), QString("Paused: pulse 600 (0 of 500 back)"));
         QCOMPARE(plot->GetPulseHistory().GetCount(), size_t(500));
 
         // References still draw while the live trace is paused.
@@ -461,7 +468,7 @@ private slots:
         QCOMPARE(plot->StepBack(), 1);
         QCOMPARE(FirstValue(*plot, 0), 598.0);
         QCOMPARE(plot->PlotControl()->GetMarkerY(1), 598.0);
-        QCOMPARE(plot->GetViewStateText(), QString("Paused: pulse 598 (7 of 500 back)"));
+        QCOMPARE(plot->GetViewStateText(), QString("Paused: pulse 598 (2 of 500 back)"));
         QCOMPARE(plot->StepForward(), 1);
         QCOMPARE(FirstValue(*plot, 0), 599.0);
 

@@ -75,7 +75,13 @@ private slots:
         QCOMPARE(history.GetStepsBack(), size_t(0));
         AddPulses(history, 11, 13);
         QCOMPARE(history.GetViewed()->GetPulseIndex(), 10L);
-        QCOMPARE(history.GetStepsBack(), size_t(3));
+        // The count stays put while pulses arrive; forward ends where it froze.
+        QCOMPARE(history.GetStepsBack(), size_t(0));
+        QCOMPARE(QString::fromStdString(PausedStatusText(history)), QString("Paused: pulse 10 (0 of 10 back)"));
+        QCOMPARE(history.StepForward(), 0);
+        QCOMPARE(history.StepBack(), 1);
+        AddPulses(history, 14, 20);
+        QCOMPARE(QString::fromStdString(PausedStatusText(history)), QString("Paused: pulse 9 (1 of 10 back)"));
     }
 
     void stepsStopAtBothEnds()

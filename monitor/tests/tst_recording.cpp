@@ -186,7 +186,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             QVERIFY2(entries[i].endsWith(QString("  ") + expected[i]), qPrintable(entries[i]));
         QCOMPARE(m_window->StatusLine(kRecording), QString("Stopped"));
-        QCOMPARE(m_window->StatusLine(kRecordFile), QString("file002.KLYN"));
+        QCOMPARE(m_window->StatusLine(kRecordFile), m_data + "/file002.KLYN");
     }
 
     void theRecordButtonsShowTheFileItsSizeAndItsPulses()
@@ -203,11 +203,17 @@ private slots:
         QVERIFY(m_window->IsStartingRecording());
         QTRY_VERIFY_WITH_TIMEOUT(m_window->IsRecording(), kDeadlineMs);
         QCOMPARE(m_window->StatusLine(kRecording), QString("In Progress"));
-        QCOMPARE(m_window->StatusLine(kRecordFile), QString("file001.KLYN"));
+        QCOMPARE(m_window->StatusLine(kRecordFile), m_data + "/file001.KLYN");
+        // Record is off while recording, stop is on; the line says how long.
+        QVERIFY(!m_window->CurrentData()->findChild<QWidget*>("ctl1058")->isEnabled());
+        QVERIFY(m_window->CurrentData()->findChild<QWidget*>("ctl1059")->isEnabled());
+        QVERIFY2(m_window->StatusLine(kWritten).endsWith(" so far"), qPrintable(m_window->StatusLine(kWritten)));
         QVERIFY(m_window->IsStatusLineVisible(kWritten));
         QTRY_VERIFY_WITH_TIMEOUT(m_window->Recording().GetPulsesWritten() >= 3, kDeadlineMs);
         m_window->OnRecordStop();
         QCOMPARE(m_window->StatusLine(kRecording), QString("Stopped"));
+        QVERIFY(m_window->CurrentData()->findChild<QWidget*>("ctl1058")->isEnabled());
+        QVERIFY(!m_window->CurrentData()->findChild<QWidget*>("ctl1059")->isEnabled());
         const int written = m_window->Recording().GetPulsesWritten();
         const QString shown = m_window->StatusLine(kWritten);
         QVERIFY2(shown.startsWith(QStringLiteral("%1 pulses, ").arg(written)), qPrintable(shown));

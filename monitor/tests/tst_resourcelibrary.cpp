@@ -59,8 +59,8 @@ const ImageButtonRow kImageButtons[] = {
     {129, 1002, 130, 102, nullptr},
     {129, 1003, 131, 104, nullptr},
     {129, 1004, 132, 103, nullptr},
-    {167, 1058, 1013, 0, nullptr},
-    {167, 1059, 1014, 0, nullptr},
+    {167, 1058, 1013, 124, nullptr},
+    {167, 1059, 1014, 125, nullptr},
 };
 
 std::unique_ptr<QWidget> Form(int templateId)
@@ -162,6 +162,9 @@ private slots:
         QTest::newRow("121") << 121 << "About";
         QTest::newRow("122") << 122 << "Zoom out";
         QTest::newRow("123") << 123 << "Zoom out Fit";
+        QTest::newRow("124") << 124 << "Start recording (Ctrl+R)";
+        QTest::newRow("125") << 125 << "Stop recording (Ctrl+S)";
+        QTest::newRow("126") << 126 << "Restore";
         QTest::newRow("a gap in the table") << 106 << "";
         QTest::newRow("zero") << 0 << "";
         QTest::newRow("negative") << -102 << "";
@@ -381,10 +384,10 @@ private slots:
         QTest::addColumn<QColor>("colour");
         QTest::addColumn<int>("hold");
         QTest::addColumn<int>("clear");
-        QTest::newRow("live") << "grpCurrentData" << "Current Data" << 1046 << QColor(210, 0, 0) << 0 << 0;
-        QTest::newRow("reference 1") << "grpReference1" << "Reference 1" << 1047 << QColor(0, 0, 200) << 1049
+        QTest::newRow("live") << "grpCurrentData" << "Current Data" << 1046 << QColor(213, 94, 0) << 0 << 0;
+        QTest::newRow("reference 1") << "grpReference1" << "Reference 1" << 1047 << QColor(0, 114, 178) << 1049
                                      << 1050;
-        QTest::newRow("reference 2") << "grpReference2" << "Reference 2" << 1048 << QColor(0, 200, 0) << 1051
+        QTest::newRow("reference 2") << "grpReference2" << "Reference 2" << 1048 << QColor(0, 158, 115) << 1051
                                      << 1052;
     }
     void currentDataBar()

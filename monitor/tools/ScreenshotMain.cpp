@@ -1,6 +1,8 @@
 // Takes the Monitor's picture for the documentation: the main window on a
 // simulated board during a run, saved as a PNG once live pulses are drawn.
-// Usage: monitor-screenshot OUTPUT.png  (run it under a display, e.g. Xvfb)
+// Usage: monitor-screenshot OUTPUT.png [MINIMUM.png MAXIMISED.png]
+// (run it under a display, e.g. Xvfb); the two further pictures show the
+// window at its smallest readable size and maximised.
 #include "BoardSimulator.h"
 #include "CoreInterface.h"
 #include "PlotDlg.h"
@@ -26,7 +28,8 @@ int main(int argc, char** argv)
     QTemporaryDir folder;
     qputenv("TARVOLIN_COMMON_DATA", folder.filePath("common").toUtf8());
     qputenv("TARVOLIN_PORTS_DIR", folder.filePath("ports").toUtf8());
-    if (!CQuillonApp::LoadResources(QCoreApplication::applicationDirPath() + "/QuillonRes0409.rcc")) {
+    if (!CQuillonApp::LoadResources(QCoreApplication::applicationDirPath() +
+                                    "/QuillonRes0409.rcc")) {
         std::fprintf(stderr, "monitor-screenshot: %s\n", CQuillonApp::kMissingResources);
         return 1;
     }
@@ -67,7 +70,29 @@ int main(int argc, char** argv)
         window.Plot()->ZoomToFit();
         QTest::qWait(300);
         result = window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
-        std::printf("monitor-screenshot: %s %s\n", argv[1], result == 0 ? "written" : "could not be written");
+        std::printf("monitor-screenshot: %s %s\n", argv[1],
+                    result == 0 ? "written" : "could not be written");
+        if (argc >= 4 && result == 0) {
+            window.resize(window.GetReadableMinimumSize());
+            QTest::qWait(1500);
+            window.Plot()->ZoomToFit();
+            QTest::qWait(300);
+            result |= window.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+            window.showMaximized();
+            QTest::qWait(500);
+            // Without a window manager nobody maximises: the screen's free area then.
+            const QRect screen = window.screen()->availableGeometry();
+            if (window.width() < screen.width() - 50) {
+                window.showNormal();
+                window.setGeometry(screen);
+            }
+            QTest::qWait(1500);
+            window.Plot()->ZoomToFit();
+            QTest::qWait(300);
+            result |= window.grab().save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+            std::printf("monitor-screenshot: %s, %s %s\n", argv[2], argv[3],
+                        result == 0 ? "written" : "could not be written");
+        }
     }
     CCoreInterface::Cleanup();
     return result;
