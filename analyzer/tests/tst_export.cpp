@@ -100,7 +100,8 @@ private slots:
         // The gate parameters text is made of what the controls show.
         gates->Control<QLineEdit>(1032)->setText("1.0");
         gates->Control<QLineEdit>(1025)->setText("2.0");
-        gates->Control<QComboBox>(1030)->setCurrentIndex(0);
+        QComboBox* op = gates->Control<QComboBox>(1030);
+        op->setCurrentIndex(op->findText("-"));
         gates->Control<QLineEdit>(1031)->setText("0.5");
         gates->Control<QLineEdit>(1026)->setText("3.0");
         gates->Control<QLineEdit>(1027)->setText("4.0");
