@@ -192,7 +192,11 @@ int OExportAIA::SaveAs()
     request.title = "Save As";
     request.filter = kFilter;
     request.defaultExtension = "cdf";
-    request.initialName = m_profile.Get(OAiaExportModel::kFileDirKey).value_or("") + "*.cdf";
+    // The name starts with the folder of the last export; the desktop dialog
+    // is told the folder as well, as it only lists what a pattern names.
+    const std::string folder = m_profile.Get(OAiaExportModel::kFileDirKey).value_or("");
+    request.initialName = folder + "*.cdf";
+    request.initialFolder = folder;
     request.flags = OFN_READONLY_HIDDEN | OFN_PROMPT_OVERWRITE;
     std::string path;
     if (!CFileDialogService::Ask(request, path))

@@ -230,6 +230,7 @@ private slots:
         world.files.QueueCancel();
         dialog->Control<QPushButton>(OExportAIA::kSaveAs)->click();
         QCOMPARE(world.files.Requests().back().initialName, world.File("*.cdf").toStdString());
+        QCOMPARE(world.files.Requests().back().initialFolder, world.File("").toStdString());
         QVERIFY(dialog->isVisible()); // a cancelled Save As leaves the dialog open
         dialog->reject();
     }
