@@ -86,9 +86,10 @@ int SampleIndex(double t, int last, bool& clamped)
 // Everything one pulse goes through, built twice on x86-64 with GCC: for
 // processors with AVX2 (unsigned minimum, maximum and widening sums eight
 // samples at a time) and for any x86-64; the loader picks one. Both do the
-// same arithmetic in the same order. Not under ThreadSanitizer: the loader
-// runs the picking code before the sanitizer's runtime is up.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
+// same arithmetic in the same order. Not under the sanitizers: the loader
+// runs the picking code before their runtime is up.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) &&                             \
+    !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
 #define PULSE_LOOP_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define PULSE_LOOP_CLONES

@@ -13,13 +13,13 @@
 #include "RunLog.h"
 #include "StatusProgress.h"
 #include "ToolIcons.h"
+#include "UsersManual.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -660,15 +660,7 @@ void CMainFrame::ShowAbout()
 
 void CMainFrame::OpenManual()
 {
-    const QString path =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kManualFileName));
-    if (!QFileInfo(path).isFile()) {
-        CMessageService::Show("The operator's manual \"" + path.toStdString() +
-                                  "\" is not installed.",
-                              kCaption, MessageIcon::Warning);
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    CUsersManual::Open();
 }
 
 void CMainFrame::ToggleMaximised()

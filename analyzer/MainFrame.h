@@ -44,7 +44,6 @@ public:
     static constexpr const char* kCaption = "Tarvolin Analyzer";
     static constexpr const char* kTooManyDocuments = "A Maximum of 4 Documents May Be Open At Once";
     static constexpr const char* kOpenFilter = "DV Files (*.KLYN)|*.KLYN|All Files (*.*)|*.*||";
-    static constexpr const char* kManualFileName = "KLYNView32_Operators_Manual.pdf";
 
     // The menu commands, by the identifiers of the system's menus.
     enum Command : int {

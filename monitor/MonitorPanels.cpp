@@ -56,9 +56,15 @@ void CTitleBarDlg::SetInstrumentText(const QString& text)
         label->setText(text);
 }
 
-void CTitleBarDlg::mousePressEvent(QMouseEvent* event) { BeginMove(this, event, m_dragOffset, m_bDragging); }
+void CTitleBarDlg::mousePressEvent(QMouseEvent* event)
+{
+    BeginMove(this, event, m_dragOffset, m_bDragging);
+}
 
-void CTitleBarDlg::mouseMoveEvent(QMouseEvent* event) { ContinueMove(this, event, m_dragOffset, m_bDragging); }
+void CTitleBarDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    ContinueMove(this, event, m_dragOffset, m_bDragging);
+}
 
 void CTitleBarDlg::mouseDoubleClickEvent(QMouseEvent* event)
 {
@@ -66,11 +72,19 @@ void CTitleBarDlg::mouseDoubleClickEvent(QMouseEvent* event)
         emit maximiseRequested();
 }
 
-CToolbarButtonDialog::CToolbarButtonDialog(QWidget* parent) : CFormPannel(134, parent) {}
+CToolbarButtonDialog::CToolbarButtonDialog(QWidget* parent) : CFormPannel(134, parent)
+{
+}
 
-void CToolbarButtonDialog::mousePressEvent(QMouseEvent* event) { BeginMove(this, event, m_dragOffset, m_bDragging); }
+void CToolbarButtonDialog::mousePressEvent(QMouseEvent* event)
+{
+    BeginMove(this, event, m_dragOffset, m_bDragging);
+}
 
-void CToolbarButtonDialog::mouseMoveEvent(QMouseEvent* event) { ContinueMove(this, event, m_dragOffset, m_bDragging); }
+void CToolbarButtonDialog::mouseMoveEvent(QMouseEvent* event)
+{
+    ContinueMove(this, event, m_dragOffset, m_bDragging);
+}
 
 CDialogCurrentData::CDialogCurrentData(QWidget* parent) : CFormPannel(167, parent)
 {
@@ -84,9 +98,11 @@ CDialogCurrentData::CDialogCurrentData(QWidget* parent) : CFormPannel(167, paren
         if (auto* button = CResourceLibrary::Control<QPushButton>(Form(), b.id)) {
             const int reference = b.reference;
             if (b.hold)
-                connect(button, &QPushButton::clicked, this, [this, reference] { emit holdReference(reference); });
+                connect(button, &QPushButton::clicked, this,
+                        [this, reference] { emit holdReference(reference); });
             else
-                connect(button, &QPushButton::clicked, this, [this, reference] { emit clearReference(reference); });
+                connect(button, &QPushButton::clicked, this,
+                        [this, reference] { emit clearReference(reference); });
         }
     }
 }

@@ -32,7 +32,10 @@ double CorrectedFrequency(float correctionFactor, double pulseFrequency)
     return factor * pulseFrequency;
 }
 
-std::string RecordingText(bool recording) { return recording ? "In Progress" : "Stopped"; }
+std::string RecordingText(bool recording)
+{
+    return recording ? "In Progress" : "Stopped";
+}
 
 std::string WrittenText(int64_t bytes, int64_t pulses)
 {
@@ -45,6 +48,9 @@ std::string WrittenText(int64_t bytes, int64_t pulses)
     return std::to_string(pulses) + (pulses == 1 ? " pulse, " : " pulses, ") + size;
 }
 
-std::string InstrumentText(const std::string& instrument) { return "(" + instrument + ")"; }
+std::string InstrumentText(const std::string& instrument)
+{
+    return "(" + instrument + ")";
+}
 
 } // namespace monitor

@@ -19,8 +19,10 @@ constexpr int kMaxSamples = 250;
 // default ranges of a missing INI key that would be far below one pixel.
 constexpr double kMinMarkerPixels = 6.0;
 
-const QColor kTraceColors[CPlotDlg::kTraceCount] = {QColor(210, 0, 0), QColor(0, 0, 200), QColor(0, 200, 0)};
-const QColor kBaselineColors[CPlotDlg::kTraceCount] = {QColor(255, 0, 0), QColor(0, 0, 255), QColor(0, 255, 0)};
+const QColor kTraceColors[CPlotDlg::kTraceCount] = {QColor(210, 0, 0), QColor(0, 0, 200),
+                                                    QColor(0, 200, 0)};
+const QColor kBaselineColors[CPlotDlg::kTraceCount] = {QColor(255, 0, 0), QColor(0, 0, 255),
+                                                       QColor(0, 255, 0)};
 const QColor kTriggerColor(255, 0, 255);
 const QColor kOuterLimitColor(0, 128, 0); // limits 1 and 2
 const QColor kInnerLimitColor(0, 0, 255); // limits 3 and 4
@@ -40,14 +42,16 @@ CPlotDlg::CPlotDlg(QWidget* parent) : QWidget(parent)
 
     m_pChart->SetXAxisTitle(QStringLiteral("Time (msec)"));
     m_pChart->SetYAxisTitle(QStringLiteral("Counts"));
-    m_iniRanges = {double(CQuillonIniConfig::PulseGraphMinX()), double(CQuillonIniConfig::PulseGraphMaxX()),
-                   double(CQuillonIniConfig::PulseGraphMinY()), double(CQuillonIniConfig::PulseGraphMaxY())};
+    m_iniRanges = {
+        double(CQuillonIniConfig::PulseGraphMinX()), double(CQuillonIniConfig::PulseGraphMaxX()),
+        double(CQuillonIniConfig::PulseGraphMinY()), double(CQuillonIniConfig::PulseGraphMaxY())};
     ApplyRanges(m_iniRanges);
 
     for (const QColor& color : kTraceColors)
         m_pChart->AddChannel(color);
 
-    m_strLimitSettingsPath = QString::fromStdString(CFilePaths::GetConfigPath() + "/GeneralSettings.cfg");
+    m_strLimitSettingsPath =
+        QString::fromStdString(CFilePaths::GetConfigPath() + "/GeneralSettings.cfg");
     SetLimitSettingsPath(m_strLimitSettingsPath);
     for (int n = 0; n < CLimitSettings::kLimitCount; ++n)
         m_pChart->AddLimit(0.0, n < 2 ? kOuterLimitColor : kInnerLimitColor);
@@ -141,7 +145,8 @@ void CPlotDlg::Redraw()
     for (int n = 0; n < kTraceCount; ++n) {
         const int count = m_nPointCount[static_cast<size_t>(n)];
         if (count > 0)
-            m_pChart->SetChannelData(n, m_x.data(), m_samples[static_cast<size_t>(n)].data(), count);
+            m_pChart->SetChannelData(n, m_x.data(), m_samples[static_cast<size_t>(n)].data(),
+                                     count);
         m_pChart->SetChannelVisible(n, count > 0);
     }
 
@@ -240,7 +245,8 @@ void CPlotDlg::OnChartMouseEvent(int nButton, int nShift, double dX, double dY)
         return;
     }
     const CAxisRanges view = m_pChart->GetRanges();
-    const bool inside = dX >= view.dXMin && dX <= view.dXMax && dY >= view.dYMin && dY <= view.dYMax;
+    const bool inside =
+        dX >= view.dXMin && dX <= view.dXMax && dY >= view.dYMin && dY <= view.dYMax;
     if (setsBasePoint && inside) {
         m_readout.SetBasePoint(dX, dY);
         m_pChart->SetBasePointMark(true, dX, dY);
@@ -285,7 +291,8 @@ void CPlotDlg::OnLimitDragEnded(int /*nLimit*/, int nCode)
     const double xMin = m_pChart->GetXAxisMin();
     const double span = m_pChart->GetXAxisSpan();
     for (int n = 0; n < CLimitSettings::kLimitCount; ++n)
-        m_limits.SetPosition(n, CLimitSettings::FromPercent(m_pChart->GetLimitPercent(n), xMin, span));
+        m_limits.SetPosition(n,
+                             CLimitSettings::FromPercent(m_pChart->GetLimitPercent(n), xMin, span));
     std::string msg;
     if (!m_limits.SaveToFile(m_strLimitSettingsPath.toStdString(), msg))
         CDebugLog::Add(msg);

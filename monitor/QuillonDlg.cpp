@@ -33,16 +33,32 @@ namespace {
 
 // Toolbar, title-bar and current-data control ids.
 enum : unsigned {
-    kOpenConfig = 1027, kSaveConfig = 1008, kPrint = 1010, kGateParams = 1013,
-    kBoardParams = 1012, kTimedEvents = 1015, kDataSettings = 1029, kViewRunLog = 1025,
-    kResetToReady = 1016, kZoomOut = 1042, kZoomToFit = 1043, kAbout = 1019,
-    kClose = 1002, kMaximise = 1003, kMinimise = 1004,
+    kOpenConfig = 1027,
+    kSaveConfig = 1008,
+    kPrint = 1010,
+    kGateParams = 1013,
+    kBoardParams = 1012,
+    kTimedEvents = 1015,
+    kDataSettings = 1029,
+    kViewRunLog = 1025,
+    kResetToReady = 1016,
+    kZoomOut = 1042,
+    kZoomToFit = 1043,
+    kAbout = 1019,
+    kClose = 1002,
+    kMaximise = 1003,
+    kMinimise = 1004,
 };
 
 // Status lines of the main window's form.
 enum : int {
-    kElapsedValue = 1041, kStatusValue = 1063, kRecordingValue = 1065,
-    kRecordFileLabel = 1070, kRecordFileValue = 1069, kWrittenLabel = 1066, kWrittenValue = 1068,
+    kElapsedValue = 1041,
+    kStatusValue = 1063,
+    kRecordingValue = 1065,
+    kRecordFileLabel = 1070,
+    kRecordFileValue = 1069,
+    kWrittenLabel = 1066,
+    kWrittenValue = 1068,
 };
 
 const QColor kPanelColour(0, 76, 154);
@@ -58,7 +74,10 @@ const char kMixtureText[] = "The board may now hold a mixture of the old and the
 // A configuration file is a few kilobytes; anything far larger is not one.
 constexpr size_t kMaxConfigFileBytes = 1u << 20;
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 class CNotifyEvent : public QEvent {
 public:
@@ -82,7 +101,8 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
     setPalette(palette);
 
     m_pTitleBar = new CTitleBarDlg(this);
-    m_pTitleBar->SetInstrumentText(Text(monitor::InstrumentText(CQuillonIniConfig::GetInstrumentID())));
+    m_pTitleBar->SetInstrumentText(
+        Text(monitor::InstrumentText(CQuillonIniConfig::GetInstrumentID())));
     m_pToolbar = new CToolbarButtonDialog(this);
     m_pCurrentData = new CDialogCurrentData(this);
     m_pPlot = new CPlotDlg(this);
@@ -91,8 +111,9 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
     SetButtonPannel(m_pTitleBar, 0);
     SetButtonPannel(m_pToolbar, 1);
     SetButtonPannel(m_pCurrentData, 2);
-    for (CButtonPannel* panel : {static_cast<CButtonPannel*>(m_pTitleBar), static_cast<CButtonPannel*>(m_pToolbar),
-                                 static_cast<CButtonPannel*>(m_pCurrentData)})
+    for (CButtonPannel* panel :
+         {static_cast<CButtonPannel*>(m_pTitleBar), static_cast<CButtonPannel*>(m_pToolbar),
+          static_cast<CButtonPannel*>(m_pCurrentData)})
         panel->Initialize();
 
     // Recordings go to the instrument's Data folder until one is chosen.
@@ -102,8 +123,10 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
     CreateDialogs();
 
     connect(m_pTitleBar, &CTitleBarDlg::maximiseRequested, this, &CQuillonDlg::ToggleMaximised);
-    connect(m_pCurrentData, &CDialogCurrentData::holdReference, this, &CQuillonDlg::OnHoldReference);
-    connect(m_pCurrentData, &CDialogCurrentData::clearReference, this, &CQuillonDlg::OnClearReference);
+    connect(m_pCurrentData, &CDialogCurrentData::holdReference, this,
+            &CQuillonDlg::OnHoldReference);
+    connect(m_pCurrentData, &CDialogCurrentData::clearReference, this,
+            &CQuillonDlg::OnClearReference);
     connect(m_pCurrentData, &CDialogCurrentData::recordStart, this, &CQuillonDlg::OnRecordStart);
     connect(m_pCurrentData, &CDialogCurrentData::recordStop, this, &CQuillonDlg::OnRecordStop);
     connect(m_pPlot, &CPlotDlg::viewStateChanged, this, [this](const QString& text) {
@@ -117,7 +140,8 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
         if (auto* line = CResourceLibrary::Control<QWidget>(m_pStatusForm, id))
             line->hide();
 
-    m_pPlot->SetLimitSettingsPath(QString::fromStdString(CFilePaths::GetConfigPath() + "/GeneralSettings.cfg"));
+    m_pPlot->SetLimitSettingsPath(
+        QString::fromStdString(CFilePaths::GetConfigPath() + "/GeneralSettings.cfg"));
     resize(1100, 720);
     Layout();
 }
@@ -161,8 +185,9 @@ void CQuillonDlg::Initialize()
         auto& pending = message == UM_PULSE_DATA ? *pulsePending : *statusPending;
         if (pending.exchange(true))
             return;
-        QCoreApplication::postEvent(this, new CNotifyEvent(message == UM_PULSE_DATA ? kPulseDataEvent
-                                                                                   : kStatusUpdateEvent));
+        QCoreApplication::postEvent(
+            this,
+            new CNotifyEvent(message == UM_PULSE_DATA ? kPulseDataEvent : kStatusUpdateEvent));
     });
     m_bInitialised = true;
 }
@@ -240,8 +265,8 @@ void CQuillonDlg::ShowRecording()
         value->show();
         std::string text;
         if (!file.empty())
-            text = monitor::WrittenText(m_pSession->GetBytesWritten(),
-                                        m_pSession->GetPulsesWritten());
+            text =
+                monitor::WrittenText(m_pSession->GetBytesWritten(), m_pSession->GetPulsesWritten());
         if (!note.empty())
             text += (text.empty() ? "" : "\n") + note;
         value->setText(Text(text));
@@ -251,7 +276,8 @@ void CQuillonDlg::ShowRecording()
 void CQuillonDlg::ShowRunState()
 {
     const QString state = Text(CCoreInterface::GetSystemStatus()->GetGCStatus());
-    SetStatus(kStatusValue, m_strViewState.isEmpty() ? state : state + QStringLiteral("  |  ") + m_strViewState);
+    SetStatus(kStatusValue,
+              m_strViewState.isEmpty() ? state : state + QStringLiteral("  |  ") + m_strViewState);
 }
 
 void CQuillonDlg::OnPulseData()
@@ -285,8 +311,8 @@ void CQuillonDlg::OnHoldReference(int reference)
 {
     if (reference < 1 || reference > 2)
         return;
-    m_dFrequency[reference] = monitor::CorrectedFrequency(CQuillonIniConfig::FrequencyCorrectionfactor(),
-                                                          m_livePulse.GetFrequencyPulse());
+    m_dFrequency[reference] = monitor::CorrectedFrequency(
+        CQuillonIniConfig::FrequencyCorrectionfactor(), m_livePulse.GetFrequencyPulse());
     m_pCurrentData->SetFrequency(reference, Text(monitor::FrequencyText(m_dFrequency[reference])));
     m_pPlot->DrawPulse(m_livePulse, reference);
 }
@@ -349,8 +375,7 @@ void CQuillonDlg::ResetToReady()
 }
 
 CQuillonDlg::HeaderSource CQuillonDlg::GetHeaderRecords(RecordingCause cause,
-                                                        CConfigBlockSet& records,
-                                                        std::string& note)
+                                                        CConfigBlockSet& records, std::string& note)
 {
     if (cause == RecordingCause::Manual && m_bHaveStartRecords) {
         records = m_startRecords;
@@ -452,10 +477,18 @@ void CQuillonDlg::ReadSetUpInBackground()
 void CQuillonDlg::OnButtonClicked(unsigned id)
 {
     switch (id) {
-    case kResetToReady: ResetToReady(); break;
-    case kZoomOut: m_pPlot->ZoomOut(); break;
-    case kZoomToFit: m_pPlot->ZoomToFit(); break;
-    case kPrint: PrintPlot(); break;
+    case kResetToReady:
+        ResetToReady();
+        break;
+    case kZoomOut:
+        m_pPlot->ZoomOut();
+        break;
+    case kZoomToFit:
+        m_pPlot->ZoomToFit();
+        break;
+    case kPrint:
+        PrintPlot();
+        break;
     case kGateParams:
         ShowDialog(m_pGateDialog, [this] { m_pGateDialog->Refresh(); });
         break;
@@ -485,10 +518,17 @@ void CQuillonDlg::OnButtonClicked(unsigned id)
             OnStatusUpdate();
         }
         break;
-    case kClose: close(); break;
-    case kMinimise: showMinimized(); break;
-    case kMaximise: ToggleMaximised(); break;
-    default: break;
+    case kClose:
+        close();
+        break;
+    case kMinimise:
+        showMinimized();
+        break;
+    case kMaximise:
+        ToggleMaximised();
+        break;
+    default:
+        break;
     }
 }
 
@@ -508,8 +548,8 @@ void CQuillonDlg::CreateDialogs()
     m_pRunLogDialog = new CQuillonRunLogDialog(runLog, this);
     m_pRunLogDialog->Load();
     // Created hidden; it loads the data settings into the recorder.
-    m_pDataSettings = new CDialogRecordSettings(m_pSession->Recorder(), m_strDataSettingsPath,
-                                                kCaption, this);
+    m_pDataSettings =
+        new CDialogRecordSettings(m_pSession->Recorder(), m_strDataSettingsPath, kCaption, this);
 
     connect(m_pBoardDialog, &CQuillonBoardChanDialog::applied, this,
             [this](const CBoardParameters& board, const CChannelParameters&) {
@@ -751,7 +791,10 @@ void CQuillonDlg::PrintPlot()
             .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft()));
 }
 
-void CQuillonDlg::OnSizeChanged() { Layout(); }
+void CQuillonDlg::OnSizeChanged()
+{
+    Layout();
+}
 
 void CQuillonDlg::Layout()
 {
@@ -764,7 +807,8 @@ void CQuillonDlg::Layout()
     const int barTop = height() - barSize.height();
     m_pCurrentData->setGeometry(width - barSize.width(), barTop, barSize.width(), barSize.height());
     if (m_pStatusForm)
-        m_pStatusForm->setGeometry(8, barTop, std::max(0, width - barSize.width() - 16), barSize.height());
+        m_pStatusForm->setGeometry(8, barTop, std::max(0, width - barSize.width() - 16),
+                                   barSize.height());
     const int plotTop = titleHeight + toolbarHeight;
     m_pPlot->setGeometry(0, plotTop, width, std::max(0, barTop - plotTop));
 }
