@@ -1,12 +1,16 @@
 #include "DVFrame.h"
 
+#include "AiaSettingsProfile.h"
 #include "DVDoc.h"
 #include "DVViewPulse.h"
 #include "DVViewScan.h"
+#include "ExportAIA.h"
 #include "GraphToolbar.h"
+#include "MessageService.h"
 #include "QuillonBoardChanDialog.h"
 #include "QuillonGatesModesDialog.h"
 #include "QuillonSetEventDialog.h"
+#include "ReportPdf.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -86,6 +90,8 @@ void ODVFrame::closeEvent(QCloseEvent* event)
           static_cast<QDialog*>(m_pEventDialog)})
         if (dialog)
             dialog->hide();
+    if (m_pExport)
+        m_pExport->reject();
     const bool wasOpen = m_pDoc->IsOpen();
     m_pDoc->OnCloseDocument();
     event->accept();
@@ -107,6 +113,7 @@ QWidget* ODVFrame::BuildPulsePane()
     connect(bar->Button(K::SnapToTrace), &QAction::toggled, this,
             [this](bool on) { SetSnapToTrace(0, on); });
     connect(bar->Button(K::Copy), &QAction::triggered, this, &ODVFrame::CopyPulse);
+    connect(bar->Button(K::Print), &QAction::triggered, this, &ODVFrame::printRequested);
     return MakePane(bar, m_pPulse, this);
 }
 
@@ -129,6 +136,7 @@ QWidget* ODVFrame::BuildScanPane()
     connect(bar->Button(K::SnapToTrace), &QAction::toggled, this,
             [this](bool on) { SetSnapToTrace(1, on); });
     connect(bar->Button(K::Copy), &QAction::triggered, this, &ODVFrame::CopyChromatogram);
+    connect(bar->Button(K::Print), &QAction::triggered, this, &ODVFrame::printRequested);
     return MakePane(bar, m_pScan, this);
 }
 
@@ -226,8 +234,11 @@ bool ODVFrame::IsGrid(int pane) const
 
 CQuillonGatesModesDialog* ODVFrame::GateDialog()
 {
-    if (!m_pGateDialog)
+    if (!m_pGateDialog) {
         m_pGateDialog = new CQuillonGatesModesDialog(m_pDoc->Backing(), AnalyzerOptions(), this);
+        connect(m_pGateDialog, &CQuillonGatesModesDialog::exportAiaRequested, this,
+                &ODVFrame::ShowExportDialog);
+    }
     return m_pGateDialog;
 }
 
@@ -281,4 +292,67 @@ void ODVFrame::ShowEventDialog()
     CQuillonSetEventDialog* dialog = EventDialog();
     ShowDialog(dialog);
     dialog->Refresh();
+}
+
+void ODVFrame::SetProfilePath(const QString& path)
+{
+    m_strProfilePath = path;
+    m_pProfile.reset();
+}
+
+IAiaProfile& ODVFrame::AiaProfile()
+{
+    if (!m_pProfile) {
+        if (m_strProfilePath.isEmpty())
+            m_pProfile = std::make_unique<OAiaMapProfile>();
+        else
+            m_pProfile = std::make_unique<OAiaSettingsProfile>(m_strProfilePath);
+    }
+    return *m_pProfile;
+}
+
+OExportAIA* ODVFrame::ExportDialog() const
+{
+    return m_pExport.data();
+}
+
+OExportAIA* ODVFrame::ShowExportDialog()
+{
+    const CQuillonGatesModesDialog::CExportTexts texts = GateDialog()->GetExportTexts();
+    if (texts.gate < 0) {
+        // Which trace to export is the operator's choice, never a guess.
+        CMessageService::Show(OAiaExportModel::kNoGate, ODVDoc::kCaption, MessageIcon::Warning);
+        return nullptr;
+    }
+    OAiaExportModel::Inputs inputs = OAiaExportModel::InputsFrom(m_pDoc->Data(), texts.gate);
+    inputs.detectorMode = texts.mode;
+    inputs.gateParameters =
+        OAiaExportModel::GateParametersText(texts.startA, texts.stopA, texts.op, texts.alpha,
+                                            texts.startB, texts.stopB, texts.squareRoot);
+    delete m_pExport;
+    m_pExport = new OExportAIA(m_pDoc, inputs, texts.gate, AiaProfile(), m_pGateDialog);
+    m_pExport->setAttribute(Qt::WA_DeleteOnClose);
+    m_pExport->setWindowModality(Qt::ApplicationModal);
+    m_pExport->adjustSize();
+    m_pExport->open();
+    return m_pExport;
+}
+
+OReportPrinter ODVFrame::Report(bool bWithPictures) const
+{
+    const ODVDocData& data = m_pDoc->Data();
+    std::vector<OReportPicture> pictures;
+    if (bWithPictures) {
+        ODVViewScan* scan = m_pScan;
+        ODVViewPulse* pulse = m_pPulse;
+        pictures.push_back(
+            {OReportPdf::ChromatogramCaption(data), [scan](QPainter& painter, const QRect& target) {
+                 scan->Chart()->Render(painter, target);
+             }});
+        pictures.push_back(
+            {OReportPdf::PulseCaption(data), [pulse](QPainter& painter, const QRect& target) {
+                 pulse->Chart()->Render(painter, target);
+             }});
+    }
+    return OReportPrinter(OReportPdf::ReportLines(data), std::move(pictures));
 }

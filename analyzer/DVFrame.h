@@ -4,10 +4,18 @@
 // the document (closing the window closes it) and the parameter dialogs
 // that edit it, and carries out the commands the main window routes to the
 // active child: copies to the clipboard, restore, grid, snap to trace, next
-// and previous pulse, previous view, recalculation.
+// and previous pulse, previous view, recalculation. The gate dialog's
+// "Export AIA..." opens the export dialog on this document; the report the
+// views print is built here.
+
+#include "AiaProfile.h"
+#include "ReportPrinter.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 class CChromatogramToolBar;
 class CPulseToolBar;
@@ -15,6 +23,7 @@ class CQuillonBoardChanDialog;
 class CQuillonGatesModesDialog;
 class CQuillonSetEventDialog;
 class ODVDoc;
+class OExportAIA;
 class ODVPlot;
 class ODVViewPulse;
 class ODVViewScan;
@@ -57,7 +66,23 @@ public:
     void ShowBoardDialog();
     void ShowEventDialog();
 
+    // Where the export dialog keeps what the user typed (the Analyzer's
+    // profile file); empty: kept in memory for as long as the window lives.
+    void SetProfilePath(const QString& path);
+    IAiaProfile& AiaProfile();
+    // "Export AIA...": the export dialog on the gate of the gate dialog's
+    // selected row, modal, with that dialog's texts. Without a selected row
+    // it refuses with a message (null).
+    OExportAIA* ShowExportDialog();
+    OExportAIA* ExportDialog() const;
+
+    // The configuration report of the document; with pictures of the
+    // chromatogram and the pulse as the panes show them on a page after it.
+    OReportPrinter Report(bool bWithPictures) const;
+
 signals:
+    // A pane's Print button.
+    void printRequested();
     // The window was closed and its document with it (the window itself
     // goes a moment later).
     void documentClosed();
@@ -86,4 +111,7 @@ private:
     CQuillonGatesModesDialog* m_pGateDialog = nullptr;
     CQuillonBoardChanDialog* m_pBoardDialog = nullptr;
     CQuillonSetEventDialog* m_pEventDialog = nullptr;
+    QPointer<OExportAIA> m_pExport;
+    QString m_strProfilePath;
+    std::unique_ptr<IAiaProfile> m_pProfile;
 };

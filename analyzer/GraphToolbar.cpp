@@ -55,7 +55,7 @@ CPulseToolBar::CPulseToolBar(QWidget* parent) : CGraphToolbar(QStringLiteral("Pu
     AddButton(K::Grid, QStringLiteral("Grid"), true)->setChecked(true);
     AddButton(K::SnapToTrace, QStringLiteral("Snap to Trace"), true);
     AddButton(K::Copy, QStringLiteral("Pulse Send to Clipboard"));
-    AddButton(K::Print, QStringLiteral("Print"))->setEnabled(false);
+    AddButton(K::Print, QStringLiteral("Print"));
 }
 
 CChromatogramToolBar::CChromatogramToolBar(QWidget* parent)
@@ -77,5 +77,5 @@ CChromatogramToolBar::CChromatogramToolBar(QWidget* parent)
     AddButton(K::Grid, QStringLiteral("Grid"), true)->setChecked(true);
     AddButton(K::SnapToTrace, QStringLiteral("Snap to Trace"), true);
     AddButton(K::Copy, QStringLiteral("Chromatogram Send to Clipboard"));
-    AddButton(K::Print, QStringLiteral("Print"))->setEnabled(false);
+    AddButton(K::Print, QStringLiteral("Print"));
 }

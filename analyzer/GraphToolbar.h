@@ -9,7 +9,7 @@
 //                 Chromatogram Send to Clipboard, Print
 //
 // The three mouse modes of the chromatogram are exclusive; Zoom Box is the
-// mode a pane starts in. Print comes with the report and stays disabled.
+// mode a pane starts in. Print prints the configuration report.
 
 #include "ToolIcons.h"
 

@@ -7,7 +7,9 @@
 #include "DVViewScan.h"
 #include "FileDialogService.h"
 #include "MessageService.h"
+#include "PrintDialogService.h"
 #include "QuillonRunLogDialog.h"
+#include "ReportPdf.h"
 #include "RunLog.h"
 #include "StatusProgress.h"
 #include "ToolIcons.h"
@@ -27,6 +29,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QSettings>
@@ -139,10 +143,18 @@ void CMainFrame::BuildMenus()
                     frame->GetDocument()->OpenCfgFile();
             });
     file->addSeparator();
-    // Printing comes with the configuration report.
-    AddCommand(file, kPrint, QStringLiteral("&Print..."), QKeySequence::Print)->setEnabled(false);
-    AddCommand(file, kPrintPreview, QStringLiteral("Print Pre&view"))->setEnabled(false);
-    AddCommand(file, kPrintSetup, QStringLiteral("P&rint Setup..."))->setEnabled(false);
+    // The views print the configuration report.
+    connect(AddCommand(file, kPrint, QStringLiteral("&Print..."), QKeySequence::Print),
+            &QAction::triggered, this, [this] { Print(); });
+    connect(AddCommand(file, kPrintPreview, QStringLiteral("Print Pre&view")), &QAction::triggered,
+            this, [this] { PrintPreview(); });
+    connect(AddCommand(file, kPrintSetup, QStringLiteral("P&rint Setup...")), &QAction::triggered,
+            this, [this] {
+                QPageSetupDialog dialog(&Printer(), this);
+                dialog.exec();
+            });
+    connect(AddCommand(file, kExportPdf, QStringLiteral("&Export PDF...")), &QAction::triggered,
+            this, [this] { ExportPdf(); });
     m_pRecentSeparator = file->addSeparator();
     for (int n = 0; n < ORecentFileList::kSize; ++n) {
         auto* action = new QAction(this);
@@ -381,6 +393,8 @@ ODVFrame* CMainFrame::OpenDocumentFile(const QString& path)
     connect(frame, &ODVFrame::documentClosed, this, &CMainFrame::OnActiveFrameChanged);
     connect(frame, &ODVFrame::cursorText, this, &CMainFrame::ShowCursorText);
     connect(frame, &ODVFrame::commandStateChanged, this, &CMainFrame::UpdateCommands);
+    connect(frame, &ODVFrame::printRequested, this, [this, frame] { Print(frame); });
+    frame->SetProfilePath(m_options.profilePath);
     window->show();
     m_pMdiArea->setActiveSubWindow(window);
     m_pActive = frame;
@@ -524,10 +538,26 @@ void CMainFrame::UpdateCommands()
 {
     ODVFrame* frame = ActiveFrame();
     const bool has = frame != nullptr;
-    for (Command id :
-         {kFileClose, kSaveCfgFile, kOpenCfgFile, kCopyPulse, kCopyChromatogram, kCopyBoth,
-          kRestorePulse, kRestoreChromatogram, kSnapPulse, kSnapChromatogram, kGridPulse,
-          kGridChromatogram, kRecalculate, kGateMode, kBoardChannel, kTimedEvents, kLog})
+    for (Command id : {kFileClose,
+                       kSaveCfgFile,
+                       kOpenCfgFile,
+                       kCopyPulse,
+                       kCopyChromatogram,
+                       kCopyBoth,
+                       kRestorePulse,
+                       kRestoreChromatogram,
+                       kSnapPulse,
+                       kSnapChromatogram,
+                       kGridPulse,
+                       kGridChromatogram,
+                       kRecalculate,
+                       kGateMode,
+                       kBoardChannel,
+                       kTimedEvents,
+                       kLog,
+                       kPrint,
+                       kPrintPreview,
+                       kExportPdf})
         Action(id)->setEnabled(has);
     Action(kNextPulse)->setEnabled(has && frame->GetDocument()->HasNextPulse());
     Action(kPreviousPulse)->setEnabled(has && frame->GetDocument()->HasPreviousPulse());
@@ -639,4 +669,69 @@ void CMainFrame::ToggleMaximised()
         showNormal();
     else
         showMaximized();
+}
+
+// ---- the report ----
+
+QPrinter& CMainFrame::Printer()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
+}
+
+void CMainFrame::Print(ODVFrame* frame)
+{
+    if (!frame)
+        frame = ActiveFrame();
+    if (!frame || !frame->GetDocument()->IsOpen())
+        return;
+    QPrinter& printer = Printer();
+    printer.setDocName(frame->GetDocument()->GetTitle());
+    if (!CPrintDialogService::Ask(printer, 1, 1, this))
+        return;
+    if (frame->Report(false).Print(printer) == 0)
+        CMessageService::Show("The report could not be printed: the printer could not be started.",
+                              kCaption, MessageIcon::Error);
+}
+
+void CMainFrame::PrintPreview(ODVFrame* frame)
+{
+    if (!frame)
+        frame = ActiveFrame();
+    if (!frame || !frame->GetDocument()->IsOpen())
+        return;
+    QPrinter& printer = Printer();
+    printer.setDocName(frame->GetDocument()->GetTitle());
+    const OReportPrinter report = frame->Report(false);
+    CPrintDialogService::Preview(
+        printer, [&report](QPrinter& pages) { report.Print(pages); }, this);
+}
+
+int CMainFrame::ExportPdf(ODVFrame* frame)
+{
+    if (!frame)
+        frame = ActiveFrame();
+    if (!frame || !frame->GetDocument()->IsOpen())
+        return 0;
+    CFileDialogRequest request;
+    request.kind = FileDialogKind::Save;
+    request.title = "Export PDF";
+    request.filter = kPdfFilter;
+    request.defaultExtension = "pdf";
+    const QFileInfo document(frame->GetDocument()->GetPathName());
+    request.initialFolder = document.absolutePath().toStdString();
+    request.initialName = document.completeBaseName().toStdString() + ".pdf";
+    request.flags = OFN_READONLY_HIDDEN | OFN_PROMPT_OVERWRITE;
+    std::string path;
+    if (!CFileDialogService::Ask(request, path))
+        return 0;
+    std::string message;
+    if (!OReportPdf::Write(path, frame->Report(true), message)) {
+        CMessageService::Show(message, kCaption, MessageIcon::Error);
+        return 0;
+    }
+    m_pStatusText->setText(
+        QStringLiteral("Report written to %1").arg(QString::fromStdString(path)));
+    return 1;
 }

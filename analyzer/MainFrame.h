@@ -33,6 +33,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QMimeData;
+class QPrinter;
 class QProgressBar;
 class QToolBar;
 
@@ -73,7 +74,10 @@ public:
         kPreviousPulse = 32735,
         kPreviousView = 32714,
         kRecalculate = 32738,
+        // Beyond the system's menus: the report and the pictures as a PDF file.
+        kExportPdf = 32801,
     };
+    static constexpr const char* kPdfFilter = "PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*||";
 
     struct Options {
         ODVDocData::Options document; // what each document is opened with
@@ -116,6 +120,15 @@ public:
 
     CQuillonRunLogDialog* RunLogDialog();
 
+    // The configuration report of a document (the active one when null):
+    // printed through the print dialog, shown in the print preview, or
+    // written with the pictures of its panes as a PDF file (1 when written).
+    void Print(ODVFrame* frame = nullptr);
+    void PrintPreview(ODVFrame* frame = nullptr);
+    int ExportPdf(ODVFrame* frame = nullptr);
+    // The printer the print commands share (Print Setup sets it up).
+    QPrinter& Printer();
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -157,4 +170,5 @@ private:
     QList<QPointer<ODVFrame>> m_frames;
     QPointer<ODVFrame> m_pActive;
     CQuillonRunLogDialog* m_pRunLog = nullptr;
+    std::unique_ptr<QPrinter> m_pPrinter;
 };

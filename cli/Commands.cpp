@@ -12,6 +12,9 @@
 #include "RecordCommand.h"
 #include "RepairCommand.h"
 #include "ReportCommand.h"
+#ifdef TARVOLIN_REPORT_PDF
+#include "ReportPdf.h"
+#endif
 #include "SampleConfigCommand.h"
 #include "StatusCommand.h"
 
@@ -35,6 +38,16 @@ public:
 private:
     std::ostream& m_err;
 };
+
+// The report's PDF needs Qt's painting; a build without it has no --pdf.
+CReportCommand::PdfWriter ReportPdfWriter()
+{
+#ifdef TARVOLIN_REPORT_PDF
+    return &OReportPdf::WriteDocument;
+#else
+    return {};
+#endif
+}
 
 } // namespace
 
@@ -74,7 +87,7 @@ const CCommandSet& Commands()
         set.Add("export-aia", "export one gate's chromatogram as an AIA (ANDI) file",
                 [] { return std::make_unique<CExportAiaCommand>(); });
         set.Add("report", "print a recording's configuration report",
-                [] { return std::make_unique<CReportCommand>(); });
+                [] { return std::make_unique<CReportCommand>(ReportPdfWriter()); });
         set.Add("instruments", "list, add, modify and remove the instruments the Launcher shows",
                 [] { return std::make_unique<CInstrumentsCommand>(); });
         return set;

@@ -19,8 +19,12 @@ int CReportCommand::Run(std::ostream& out, std::string& error)
     ODVDocData document;
     if (!OpenRecording(document, m_strPath, m_strCnfg, error))
         return 0;
-    if (!m_strPdf.empty())
-        return m_pdf(document, m_strPdf, error);
+    if (!m_strPdf.empty()) {
+        if (!m_pdf(document, m_strPdf, error))
+            return 0;
+        out << "Report of " << document.GetFileName() << " written to " << m_strPdf << "\n";
+        return 1;
+    }
     out << OConfigReport::Text(OReportInputs::FromDocument(document));
     return 1;
 }

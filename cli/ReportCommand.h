@@ -2,10 +2,10 @@
 // `tarvolin report FILE.KLYN [--cnfg SETUP.cnfg]`: the configuration report
 // the Analyzer prints for a recording, as text on standard output.
 //
-// A PDF of the report needs the printing of the desktop library, which this
-// tool does not link. A program that does hands the command a PDF writer;
-// the command then offers --pdf OUT.pdf and writes the PDF instead of the
-// text.
+// A PDF of the report needs Qt's painting (no widgets). A build that has it
+// hands the command a PDF writer; the command then offers --pdf OUT.pdf and
+// writes the report with the chromatogram and the pulse on a second page
+// instead of the text.
 
 #include "Command.h"
 

@@ -71,9 +71,10 @@ CQuillonGatesModesDialog::CQuillonGatesModesDialog(CParameterBacking* backing,
 
 void CQuillonGatesModesDialog::UpdateControls()
 {
-    // The export reads what the dialog shows; it arrives with the Analyzer's export.
+    // The export reads what the dialog shows, whatever row is selected; with
+    // none it says so.
     if (auto* exportAia = Control<QPushButton>(kExportAia))
-        exportAia->setEnabled(false);
+        exportAia->setEnabled(Options().variant == DialogVariant::Analyzer);
 }
 
 void CQuillonGatesModesDialog::FillLists()
@@ -259,4 +260,36 @@ QString CQuillonGatesModesDialog::GetFormulaText() const
 {
     auto* label = Control<QLabel>(kFormula);
     return label ? label->text() : QString();
+}
+
+int CQuillonGatesModesDialog::GetSelectedGate() const
+{
+    const int row = GetSelectedRow();
+    return row >= 0 && row < static_cast<int>(m_listedGates.size())
+               ? m_listedGates[static_cast<size_t>(row)]
+               : -1;
+}
+
+CQuillonGatesModesDialog::CExportTexts CQuillonGatesModesDialog::GetExportTexts() const
+{
+    CExportTexts texts;
+    texts.gate = GetSelectedGate();
+    const auto edit = [this](int id) {
+        auto* control = Control<QLineEdit>(id);
+        return control ? control->text().toStdString() : std::string();
+    };
+    const auto combo = [this](int id) {
+        auto* control = Control<QComboBox>(id);
+        return control ? control->currentText().toStdString() : std::string();
+    };
+    texts.mode = combo(kMode);
+    texts.startA = edit(kStartA);
+    texts.stopA = edit(kStopA);
+    texts.op = combo(kOperator);
+    texts.alpha = edit(kAlpha);
+    texts.startB = edit(kStartB);
+    texts.stopB = edit(kStopB);
+    auto* sqrt = Control<QCheckBox>(kSqrt);
+    texts.squareRoot = sqrt && sqrt->isChecked();
+    return texts;
 }

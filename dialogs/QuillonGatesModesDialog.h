@@ -13,6 +13,7 @@
 
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 class CQuillonGatesModesDialog : public CParameterDialog {
@@ -36,6 +37,17 @@ public:
 
     QStringList RowTexts() const;
     int GetSelectedRow() const;
+    // The gate of the selected row, -1 when no row is selected.
+    int GetSelectedGate() const;
+
+    // What "Export AIA..." takes from the dialog: the selected gate and the
+    // texts its controls show (mode, windows, operator, alpha, square root).
+    struct CExportTexts {
+        int gate = -1;
+        std::string mode, startA, stopA, op, alpha, startB, stopB;
+        bool squareRoot = false;
+    };
+    CExportTexts GetExportTexts() const;
     void SelectRow(int row);
     QString GetFormulaText() const;
 

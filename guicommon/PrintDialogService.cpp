@@ -1,6 +1,7 @@
 #include "PrintDialogService.h"
 
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 #include <atomic>
@@ -15,6 +16,15 @@ public:
         dialog.setMinMax(minPage, maxPage);
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, maxPage > minPage);
         return dialog.exec() == QDialog::Accepted;
+    }
+
+    void Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint,
+                 QWidget* parent) override
+    {
+        QPrintPreviewDialog dialog(&printer, parent);
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                         [&paint](QPrinter* pages) { paint(*pages); });
+        dialog.exec();
     }
 };
 
@@ -31,6 +41,12 @@ IPrintDialogSink* CPrintDialogService::SetSink(IPrintDialogSink* sink)
 bool CPrintDialogService::Ask(QPrinter& printer, int minPage, int maxPage, QWidget* parent)
 {
     return g_sink.load()->Ask(printer, minPage, maxPage, parent);
+}
+
+void CPrintDialogService::Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint,
+                                  QWidget* parent)
+{
+    g_sink.load()->Preview(printer, paint, parent);
 }
 
 CPdfPrintAnswer::CPdfPrintAnswer(QString pdfPath) : m_strPath(std::move(pdfPath))
@@ -66,4 +82,14 @@ void CPdfPrintAnswer::SetPageRange(int from, int to)
 {
     m_nFrom = from;
     m_nTo = to;
+}
+
+void CPdfPrintAnswer::Preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint,
+                              QWidget*)
+{
+    ++m_nPreviews;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(m_strPath);
+    printer.setPrintRange(QPrinter::AllPages);
+    paint(printer);
 }

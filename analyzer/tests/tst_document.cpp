@@ -239,9 +239,9 @@ private slots:
         CQuillonGatesModesDialog* dialog = child->GateDialog();
         QVERIFY(dialog->isVisible());
         QTRY_COMPARE(dialog->RowTexts().size(), 1);
-        // "Export AIA..." is there, and waits for the export.
+        // "Export AIA..." is there.
         auto* exportAia = dialog->Control<QPushButton>(1088);
-        QVERIFY(exportAia && !exportAia->isHidden() && !exportAia->isEnabled());
+        QVERIFY(exportAia && !exportAia->isHidden() && exportAia->isEnabled());
 
         dialog->SelectRow(0);
         dialog->Control<QLineEdit>(1032)->setText("2.0"); // window A from 2.0 ms
@@ -346,16 +346,17 @@ private slots:
         QCOMPARE(log->Lines().size(), lines);
     }
 
-    void printingWaitsForTheReport()
+    void printingNeedsADocument()
     {
         CWorld world;
         auto frame = world.MakeFrame();
-        QVERIFY(frame->OpenDocumentFile(world.Ramps("print.KLYN", 10)));
         for (CMainFrame::Command id :
-             {CMainFrame::kPrint, CMainFrame::kPrintPreview, CMainFrame::kPrintSetup}) {
-            QVERIFY(frame->Action(id));
+             {CMainFrame::kPrint, CMainFrame::kPrintPreview, CMainFrame::kExportPdf})
             QVERIFY(!frame->Action(id)->isEnabled());
-        }
+        QVERIFY(frame->OpenDocumentFile(world.Ramps("print.KLYN", 10)));
+        for (CMainFrame::Command id : {CMainFrame::kPrint, CMainFrame::kPrintPreview,
+                                       CMainFrame::kPrintSetup, CMainFrame::kExportPdf})
+            QVERIFY(frame->Action(id)->isEnabled());
     }
 };
 

@@ -1,20 +1,24 @@
 // Takes the Analyzer's picture for the documentation: two runs recorded from
 // the board simulator's run model, both open side by side - the pulse with
-// its gate spans above, the chromatogram with its peaks below.
-// Usage: analyzer-screenshot OUTPUT.png  (run it under a display, e.g. Xvfb)
+// its gate spans above, the chromatogram with its peaks below - and, when a
+// second picture is asked for, the export dialog on the first run's gate 1.
+// Usage: analyzer-screenshot OUTPUT.png [EXPORT.png]  (under a display, e.g. Xvfb)
 #include "DVApp.h"
 #include "DVDoc.h"
 #include "DVFrame.h"
 #include "DVViewPulse.h"
 #include "DVViewScan.h"
 #include "DataFile.h"
+#include "ExportAIA.h"
 #include "GcRun.h"
 #include "MainFrame.h"
 #include "PulseGenerator.h"
+#include "QuillonGatesModesDialog.h"
 #include "ResourceLibrary.h"
 #include "SimOptions.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QTemporaryDir>
 #include <QTest>
@@ -129,8 +133,27 @@ int main(int argc, char** argv)
         scan->MoveCursor(12.0 + 3.0, 80000.0, true);
     }
     QTest::qWait(400);
-    const bool saved = frame.grab().save(QString::fromLocal8Bit(argv[1]));
+    bool saved = frame.grab().save(QString::fromLocal8Bit(argv[1]));
     std::printf("analyzer-screenshot: %s %s\n", argv[1],
                 saved ? "written" : "could not be written");
+    if (argc > 2 && frames.size() == 2) {
+        frames[0]->ShowGateDialog();
+        CQuillonGatesModesDialog* gates = frames[0]->GateDialog();
+        if (!QTest::qWaitFor([gates] { return !gates->RowTexts().isEmpty(); }, 5000))
+            std::fprintf(stderr, "analyzer-screenshot: the gates were not read\n");
+        gates->SelectRow(0);
+        OExportAIA* dialog = frames[0]->ShowExportDialog();
+        bool exported = false;
+        if (dialog) {
+            dialog->Control<QLineEdit>(OExportAIA::kExperimentTitle)->setText("Calibration");
+            dialog->Control<QLineEdit>(OExportAIA::kOperatorName)->setText("J. Doe");
+            dialog->Control<QLineEdit>(OExportAIA::kSampleName)->setText("Mix 3");
+            QTest::qWait(300);
+            exported = dialog->grab().save(QString::fromLocal8Bit(argv[2]));
+        }
+        std::printf("analyzer-screenshot: %s %s\n", argv[2],
+                    exported ? "written" : "could not be written");
+        saved = saved && exported;
+    }
     return saved ? 0 : 1;
 }

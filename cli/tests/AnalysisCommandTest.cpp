@@ -2,6 +2,7 @@
 // test: what they print and write is what the analysis library computes for
 // the same recording, to the bit; usage errors are refused with status 2.
 #include "AiaExportModel.h"
+#include "ChildProcess.h"
 #include "ChromatogramCsv.h"
 #include "Commands.h"
 #include "ConfigFile.h"
@@ -15,10 +16,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <netcdf.h>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -398,7 +401,10 @@ TEST_F(AnalysisCommand, ReportPrintsTheLibrarysLines)
 TEST_F(AnalysisCommand, ReportOffersAPdfOnlyWhenItIsGivenAWriter)
 {
     const std::string path = Record("run.KLYN", Pulses(12));
-    EXPECT_EQ(RunCli({"report", path, "--pdf", dir.File("r.pdf")}).code, 2);
+    CCommandSet plain("tarvolin");
+    plain.Add("report", "print a report", [] { return std::make_unique<cli::CReportCommand>(); });
+    std::ostringstream plainOut, plainErr;
+    EXPECT_EQ(plain.Run({"report", path, "--pdf", dir.File("r.pdf")}, plainOut, plainErr), 2);
 
     std::string written;
     CCommandSet commands("tarvolin");
@@ -412,7 +418,36 @@ TEST_F(AnalysisCommand, ReportOffersAPdfOnlyWhenItIsGivenAWriter)
     std::ostringstream out, err;
     ASSERT_EQ(commands.Run({"report", path, "--pdf", dir.File("r.pdf")}, out, err), 0) << err.str();
     EXPECT_EQ(written, "run.KLYN -> " + dir.File("r.pdf"));
-    EXPECT_EQ(out.str(), "") << "the PDF instead of the text";
+    EXPECT_EQ(out.str(), "Report of run.KLYN written to " + dir.File("r.pdf") + "\n")
+        << "the PDF instead of the text";
+}
+
+// The tool as a user runs it, without a display: the report's two pages, and
+// a target that cannot take the file refused with the reason.
+TEST_F(AnalysisCommand, ReportPdfEndToEnd)
+{
+    const std::string path = Record("run.KLYN", Pulses(40), TwoGateHeader());
+    const std::string pdf = dir.File("run.pdf");
+    const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+    testsupport::CProgramResult r =
+        testsupport::RunProgram({TARVOLIN_CLI_PATH, "report", path, "--pdf", pdf}, noDisplay);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Report of run.KLYN written to " + pdf + "\n");
+    std::ifstream in(pdf, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    const std::regex page("/Type\\s*/Page[^s]");
+    EXPECT_EQ(std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page), {}), 2);
+
+    std::filesystem::create_directory(dir.File("folder.pdf"));
+    r = testsupport::RunProgram(
+        {TARVOLIN_CLI_PATH, "report", path, "--pdf", dir.File("folder.pdf")}, noDisplay);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("\"" + dir.File("folder.pdf") + "\" is not a regular file"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.pdf")));
+    EXPECT_EQ(r.out, "");
 }
 
 struct Failure {

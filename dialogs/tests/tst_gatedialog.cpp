@@ -7,8 +7,10 @@
 #include "QuillonGatesModesDialog.h"
 #include "ScriptedBacking.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 using namespace dialogtest;
 
@@ -306,8 +308,36 @@ private slots:
         options.variant = DialogVariant::Analyzer;
         CQuillonGatesModesDialog analyzer(m_backing.get(), options);
         QVERIFY(!CResourceLibrary::Control<QWidget>(analyzer.Form(), kExportAia)->isHidden());
-        QVERIFY(!IsEnabled(analyzer, kExportAia));
+        QVERIFY(IsEnabled(analyzer, kExportAia));
         QVERIFY(CResourceLibrary::Control<QWidget>(m_dialog->Form(), kExportAia)->isHidden());
+        QSignalSpy requested(&analyzer, &CQuillonGatesModesDialog::exportAiaRequested);
+        CResourceLibrary::Control<QPushButton>(analyzer.Form(), kExportAia)->click();
+        QCOMPARE(requested.size(), 1);
+    }
+
+    void theExportTakesTheSelectedGateAndWhatTheControlsShow()
+    {
+        m_dialog->Refresh();
+        QVERIFY(WaitIdle(*m_dialog));
+        m_dialog->SelectRow(3);
+        // Edited but not changed: the export takes the controls' texts as they stand.
+        SetText(*m_dialog, kStartA, "4.5");
+        Combo(*m_dialog, kOperator)->setCurrentIndex(GO_PLUS);
+        CResourceLibrary::Control<QCheckBox>(m_dialog->Form(), kSqrt)->setChecked(true);
+        const CQuillonGatesModesDialog::CExportTexts texts = m_dialog->GetExportTexts();
+        QCOMPARE(texts.gate, 3);
+        QCOMPARE(texts.mode, std::string("N"));
+        QCOMPARE(texts.startA, std::string("4.5"));
+        QCOMPARE(texts.stopA, std::string("5.0"));
+        QCOMPARE(texts.op, std::string("+"));
+        QCOMPARE(texts.alpha, std::string("0.500"));
+        QCOMPARE(texts.startB, std::string("10.0"));
+        QCOMPARE(texts.stopB, std::string("12.0"));
+        QVERIFY(texts.squareRoot);
+
+        CResourceLibrary::Control<QListWidget>(m_dialog->Form(), kList)->clearSelection();
+        QCOMPARE(m_dialog->GetSelectedGate(), -1);
+        QCOMPARE(m_dialog->GetExportTexts().gate, -1);
     }
 
 private:
