@@ -76,22 +76,6 @@ bool CParameterBacking::IsWrite(BackingOperation operation)
     }
 }
 
-std::string CParameterBacking::ApplySetUpStepText(int step)
-{
-    switch (step) {
-    case 1:
-        return "clearing the timed events";
-    case 2:
-        return "sending the board and channel parameters";
-    case 3:
-        return "sending the timed events";
-    case 4:
-        return "sending the gates";
-    default:
-        return {};
-    }
-}
-
 std::string CParameterBacking::BoardBusyText(BackingOperation operation)
 {
     return IsWrite(operation) ? "Sending " + RecordsText(operation) + " to the board..."

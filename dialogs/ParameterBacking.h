@@ -100,8 +100,6 @@ public:
     // The busy text of a backing that talks to the board:
     // "Reading the gates from the board...", "Sending the timed events to the board...".
     static std::string BoardBusyText(BackingOperation operation);
-    // What step n (1 to 4) of ApplySetUp does: "clearing the timed events", ...
-    static std::string ApplySetUpStepText(int step);
 
 signals:
     void requestStarted(int id, BackingOperation operation);

@@ -1,5 +1,7 @@
 #include "InstrumentBacking.h"
 
+#include "SetUpSequence.h"
+
 #include <cctype>
 
 namespace {
@@ -76,7 +78,7 @@ CBackingResult CInstrumentBacking::ToBackingResult(BackingOperation operation,
     const std::string why = link.fault.GetText();
     if (operation == BackingOperation::ApplySetUp) {
         result.nFailedStep = link.nFailedStep;
-        const std::string step = ApplySetUpStepText(link.nFailedStep);
+        const std::string step = CSetUpSequence::StepText(link.nFailedStep);
         result.strMessage = link.IsCancelled() ? "Stopped before " + step + "."
                                                : "Step " + std::to_string(link.nFailedStep) +
                                                      " of " + std::to_string(kApplySetUpSteps) +
