@@ -35,12 +35,12 @@ test: build
 # The sanitizers' runtimes expect programs where a kernel without extra
 # address randomisation puts them; newer kernels place them elsewhere (a crash
 # at start, or "unexpected memory mapping"), so the sanitized tests run with
-# randomisation off where we may ask for it.
+# randomisation off where we may ask for it (the build runs some of them too).
 NO_ASLR := $(shell setarch $$(uname -m) -R true 2>/dev/null && echo setarch $$(uname -m) -R)
 
 test-asan: bootstrap
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVOLIN_SANITIZE=ON -DTARVOLIN_BENCH=OFF
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	$(NO_ASLR) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 	  $(NO_ASLR) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
@@ -48,7 +48,7 @@ test-asan: bootstrap
 # Qt's own libraries are not instrumented: scripts/tsan.supp names what that hides.
 test-tsan: bootstrap
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLIN_TSAN=ON -DTARVOLIN_BENCH=OFF
-	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	$(NO_ASLR) cmake --build $(TSAN_BUILD) -j $(JOBS)
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
 	  $(NO_ASLR) ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
 
