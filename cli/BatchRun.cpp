@@ -170,6 +170,19 @@ void Analyse(const Plan& plan, size_t index, CBatchRun::Outcome& outcome, ODVDoc
     outcome.ok = 1;
 }
 
+void WriteReport(const Plan& plan, size_t index, CBatchRun::Outcome& outcome,
+                 const ODVDocData& document)
+{
+    const std::string pdf = OutputPath(plan, index, ".pdf");
+    std::string why;
+    if (plan.settings->pdf(document, pdf, why)) {
+        outcome.pdf = pdf;
+    } else {
+        outcome.ok = 0;
+        outcome.reason = "the report could not be written: " + why;
+    }
+}
+
 void Work(const Plan& plan, Shared& shared, size_t workers)
 {
     const CBatchRun::Settings& s = *plan.settings;
@@ -193,8 +206,10 @@ void Work(const Plan& plan, Shared& shared, size_t workers)
             item.outcome.ok = 0;
             item.outcome.reason = std::string("the analysis stopped: ") + e.what();
         }
+        if (item.outcome.ok && s.pdf && s.reportsOnWorkers)
+            WriteReport(plan, index, item.outcome, *item.document);
         t_recording = nullptr;
-        if (!item.outcome.ok || !s.pdf)
+        if (!item.outcome.ok || !s.pdf || s.reportsOnWorkers)
             item.document.reset();
         {
             const std::lock_guard lock(shared.lock);
@@ -335,15 +350,9 @@ int CBatchRun::Run(const Settings& settings, std::ostream& progress, std::string
             shared.finished.pop_front();
         }
         if (item.document) {
-            const std::string pdf = OutputPath(plan, item.index, ".pdf");
             const std::string name = fs::path(item.outcome.recording).filename().string();
             t_recording = &name;
-            if (settings.pdf(*item.document, pdf, why)) {
-                item.outcome.pdf = pdf;
-            } else {
-                item.outcome.ok = 0;
-                item.outcome.reason = "the report could not be written: " + why;
-            }
+            WriteReport(plan, item.index, item.outcome, *item.document);
             t_recording = nullptr;
             item.document.reset();
             {

@@ -21,10 +21,13 @@
 // the largest peak is the one of the largest area).
 //
 // The recordings are shared out among a small pool of threads, each with a
-// document of its own. The PDF reports are drawn on the calling thread as the
-// documents come in (Qt's painting of text is tied to the application's
-// thread); a worker waits before opening another recording while as many
-// documents as there are workers wait for their report. One line per
+// document of its own. Each worker draws its reports too: Qt paints PDF pages
+// (the PDF engine of its printers) and renders text outside the
+// application's thread, one painter per device, while the application lives
+// on the calling thread. A writer that must not leave that thread is run
+// there instead (reportsOnWorkers false), as the documents come in; a worker
+// then waits before opening another recording while as many documents as
+// there are workers wait for their report. One line per
 // recording done goes to the progress stream, "k/n name: ok" or the reason.
 // A recording that cannot be read or analysed is reported and skipped; the
 // rest go on. Library messages raised while a recording is worked on go to
@@ -60,6 +63,9 @@ public:
         // Held on the calling thread while reports are drawn (the graphical
         // application the PDF writer needs); may be empty.
         std::function<std::shared_ptr<void>()> pdfScope;
+        // Reports drawn by the workers; else on the calling thread as the
+        // documents come in.
+        bool reportsOnWorkers = true;
     };
 
     struct Outcome {

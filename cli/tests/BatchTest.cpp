@@ -16,7 +16,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -215,7 +218,11 @@ TEST_F(BatchCommand, EveryGoodRecordingIsProcessedAndTheDamagedOneNamed)
         nc_get_var_float(aia.Id(), aia.Var("peak_area"), &area);
         EXPECT_NEAR(retention, g.apex, 0.014);
         EXPECT_NEAR(area, kArea, 0.01 * kArea);
-        EXPECT_EQ(ReadText(out + "/" + g.name + ".pdf").substr(0, 5), "%PDF-");
+        const std::string pdf = ReadText(out + "/" + g.name + ".pdf");
+        EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+        const std::regex page("/Type\\s*/Page[^s]");
+        EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), {}), 2)
+            << "the report's page and the pictures'";
     }
     EXPECT_FALSE(fs::exists(out + "/b-peaks.csv"));
     EXPECT_FALSE(fs::exists(out + "/b.cdf"));
@@ -246,9 +253,11 @@ TEST_F(BatchCommand, EveryGoodRecordingIsProcessedAndTheDamagedOneNamed)
     }
 }
 
-// The engine itself, as the benchmark calls it: one worker or three give the
-// same summary; recordings of the same name keep apart; an output that would
-// replace a recording given fails that recording and leaves it as it was.
+// The engine itself, as the benchmark calls it: one worker or three, reports
+// drawn by the workers or by the calling thread, give the same summary;
+// recordings of the same name keep apart; an output that would replace a
+// recording given fails that recording and leaves it as it was; a report that
+// cannot be written fails its recording.
 TEST_F(BatchCommand, TheEngineKeepsNamesApartAndNeverReplacesARecording)
 {
     fs::create_directory(dir.File("other"));
@@ -259,9 +268,27 @@ TEST_F(BatchCommand, TheEngineKeepsNamesApartAndNeverReplacesARecording)
     fs::copy_file(dir.File("runs/c.KLYN"), out + "/a-peaks.csv");
     const std::string before = ReadText(out + "/a-peaks.csv");
 
-    std::string summaries[2];
-    for (int workers : {1, 3}) {
+    std::vector<std::string> summaries;
+    for (const auto& [workers, onWorkers] :
+         std::vector<std::pair<int, bool>>{{1, true}, {3, true}, {3, false}}) {
+        SCOPED_TRACE(std::to_string(workers) + (onWorkers ? " workers drawing" : " workers"));
+        std::mutex lock;
+        std::vector<std::string> drawn;
+        int offThread = 0;
+        const std::thread::id caller = std::this_thread::get_id();
         cli::CBatchRun::Settings settings;
+        settings.reportsOnWorkers = onWorkers;
+        settings.pdf = [&](const ODVDocData& document, const std::string& path, std::string& why) {
+            const std::lock_guard guard(lock);
+            offThread += std::this_thread::get_id() != caller;
+            drawn.push_back(fs::path(path).filename().string());
+            if (document.GetFileName() == "c.KLYN") {
+                why = "the disk is full";
+                return 0;
+            }
+            testsupport::WriteText(path, "report");
+            return 1;
+        };
         settings.recordings = {dir.File("runs/a.KLYN"), dir.File("other/a.KLYN"),
                                dir.File("runs/c.KLYN"), out + "/a-peaks.csv"};
         settings.outFolder = out;
@@ -270,7 +297,7 @@ TEST_F(BatchCommand, TheEngineKeepsNamesApartAndNeverReplacesARecording)
         std::ostringstream progress;
         std::string error;
         ASSERT_EQ(batch.Run(settings, progress, error), 1) << error;
-        EXPECT_EQ(batch.GetFailedCount(), 1) << progress.str();
+        EXPECT_EQ(batch.GetFailedCount(), 2) << progress.str();
         const auto& o = batch.Outcomes();
         ASSERT_EQ(o.size(), 4u);
         EXPECT_EQ(o[0].ok, 0);
@@ -279,13 +306,25 @@ TEST_F(BatchCommand, TheEngineKeepsNamesApartAndNeverReplacesARecording)
         EXPECT_EQ(o[1].csv, out + "/a-2-peaks.csv");
         EXPECT_NEAR(o[1].retentionTime, 40.0, 0.014);
         EXPECT_EQ(o[2].csv, out + "/c-peaks.csv");
+        EXPECT_EQ(o[2].ok, 0);
+        EXPECT_EQ(o[2].reason, "the report could not be written: the disk is full");
+        EXPECT_NE(progress.str().find("c.KLYN: the report could not be written: the disk is full"),
+                  std::string::npos)
+            << progress.str();
         EXPECT_EQ(o[3].ok, 1) << o[3].reason << " (a recording by any name)";
         EXPECT_EQ(o[3].csv, out + "/a-peaks-peaks.csv");
-        EXPECT_TRUE(o[1].pdf.empty()) << "no PDF writer, no report";
+        EXPECT_EQ(o[1].pdf, out + "/a-2.pdf");
+        EXPECT_EQ(ReadText(o[1].pdf), "report");
+        std::sort(drawn.begin(), drawn.end());
+        EXPECT_EQ(drawn, (std::vector<std::string>{"a-2.pdf", "a-peaks.pdf", "c.pdf"}));
+        if (!onWorkers) {
+            EXPECT_EQ(offThread, 0);
+        }
         EXPECT_EQ(ReadText(out + "/a-peaks.csv"), before);
-        summaries[workers == 1 ? 0 : 1] = ReadText(batch.GetSummaryPath());
+        summaries.push_back(ReadText(batch.GetSummaryPath()));
     }
     EXPECT_EQ(summaries[0], summaries[1]);
+    EXPECT_EQ(summaries[0], summaries[2]);
 }
 
 struct Refusal {
