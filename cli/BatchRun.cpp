@@ -197,17 +197,18 @@ void Work(const Plan& plan, Shared& shared, size_t workers)
         }
         Finished item;
         item.index = index;
-        item.document = std::make_unique<ODVDocData>();
+        item.outcome.recording = s.recordings[index];
         const std::string name = fs::path(s.recordings[index]).filename().string();
         t_recording = &name;
         try {
+            item.document = std::make_unique<ODVDocData>();
             Analyse(plan, index, item.outcome, *item.document);
+            if (item.outcome.ok && s.pdf && s.reportsOnWorkers)
+                WriteReport(plan, index, item.outcome, *item.document);
         } catch (const std::exception& e) {
             item.outcome.ok = 0;
             item.outcome.reason = std::string("the analysis stopped: ") + e.what();
         }
-        if (item.outcome.ok && s.pdf && s.reportsOnWorkers)
-            WriteReport(plan, index, item.outcome, *item.document);
         t_recording = nullptr;
         if (!item.outcome.ok || !s.pdf || s.reportsOnWorkers)
             item.document.reset();
