@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +71,11 @@ private:
     int m_scalars[5] = {};
     int m_ordinate = 0;
 };
+
+// netCDF-C keeps its open files in process-wide tables and is not safe to
+// call from two threads at once (a batch exports on every core): files are
+// written one at a time.
+std::mutex g_netcdfLock;
 
 int PutText(int ncid, const char* name, const std::string& value, std::string& message)
 {
@@ -215,6 +221,7 @@ int OAiaWriter::Write(const OAiaValues& values, const std::vector<ISection*>& mo
     ::fchmod(fd, NewFileMode());
     ::close(fd);
 
+    const std::lock_guard netcdf(g_netcdfLock);
     int ncid = -1;
     const auto fail = [&](const std::string& why) {
         if (ncid >= 0)

@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "AnalyzeCommand.h"
+#include "BatchCommand.h"
 #include "CommandSet.h"
 #include "ConfigApplyCommand.h"
 #include "ConfigSaveCommand.h"
@@ -9,6 +10,7 @@
 #include "InspectCommand.h"
 #include "InstrumentsCommand.h"
 #include "MessageService.h"
+#include "PeaksCommand.h"
 #include "RecordCommand.h"
 #include "RepairCommand.h"
 #include "ReportCommand.h"
@@ -44,6 +46,16 @@ CReportCommand::PdfWriter ReportPdfWriter()
 {
 #ifdef TARVOLIN_REPORT_PDF
     return &OReportPdf::WriteDocument;
+#else
+    return {};
+#endif
+}
+
+// The graphical application the reports of a batch share.
+std::function<std::shared_ptr<void>()> ReportPdfScope()
+{
+#ifdef TARVOLIN_REPORT_PDF
+    return &OReportPdf::ApplicationScope;
 #else
     return {};
 #endif
@@ -86,6 +98,13 @@ const CCommandSet& Commands()
                 [] { return std::make_unique<CAnalyzeCommand>(); });
         set.Add("export-aia", "export one gate's chromatogram as an AIA (ANDI) file",
                 [] { return std::make_unique<CExportAiaCommand>(); });
+        set.Add("peaks", "find and print the peak table of one gate's trace; --csv writes it",
+                [] { return std::make_unique<CPeaksCommand>(); });
+        set.Add(
+            "batch",
+            "analyse every recording of a folder (or the files given): peak table, AIA "
+            "file and report per recording, and a summary",
+            [] { return std::make_unique<CBatchCommand>(ReportPdfWriter(), ReportPdfScope()); });
         set.Add("report", "print a recording's configuration report",
                 [] { return std::make_unique<CReportCommand>(ReportPdfWriter()); });
         set.Add("instruments", "list, add, modify and remove the instruments the Launcher shows",

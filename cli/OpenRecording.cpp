@@ -28,6 +28,13 @@ void DeclareSetUpFile(COptionTable& options, std::string& cnfg)
 int OpenRecording(ODVDocData& document, const std::string& path, const std::string& cnfg,
                   std::string& error)
 {
+    const std::unique_ptr<IProgress> progress = CTerminalProgress::ForStandardError();
+    return OpenRecording(document, path, cnfg, progress.get(), error);
+}
+
+int OpenRecording(ODVDocData& document, const std::string& path, const std::string& cnfg,
+                  IProgress* progress, std::string& error)
+{
     // The Analyzer reads any file as a recording; one that carries the tag of
     // another format (a set-up given by mistake) is better named for what it is.
     FileKind kind = FileKind::Other;
@@ -39,14 +46,13 @@ int OpenRecording(ODVDocData& document, const std::string& path, const std::stri
         error = path + " is not a recording (.KLYN): it is " + CFileKind::Describe(kind);
         return 0;
     }
-    const std::unique_ptr<IProgress> progress = CTerminalProgress::ForStandardError();
     std::string message;
-    if (!document.Open(path, message, progress.get())) {
+    if (!document.Open(path, message, progress)) {
         const std::string& detail = document.GetLastError();
         error = path + ": " + message + (detail.empty() ? "" : " (" + detail + ")");
         return 0;
     }
-    if (!cnfg.empty() && !document.OpenCfgFile(cnfg, message, progress.get())) {
+    if (!cnfg.empty() && !document.OpenCfgFile(cnfg, message, progress)) {
         // The document's messages about a set-up file name it already.
         const std::string& detail = document.GetLastError();
         error = (message.find(cnfg) == std::string::npos ? cnfg + ": " : std::string()) + message;
@@ -55,6 +61,21 @@ int OpenRecording(ODVDocData& document, const std::string& path, const std::stri
         return 0;
     }
     return 1;
+}
+
+void DeclarePeakParameters(COptionTable& options, OPeakParameters& parameters)
+{
+    for (const OPeakParameters::Entry& entry : OPeakParameters::Table()) {
+        const std::string name = std::string("--") + entry.name;
+        std::string help = entry.help;
+        if (*entry.unit)
+            help += std::string(" (") + entry.unit + ")";
+        if (entry.kind == OPeakParameters::Kind::Real)
+            options.Real(name, parameters.*entry.real, entry.minimum, entry.maximum, "X", help);
+        else
+            options.Integer(name, parameters.*entry.whole, static_cast<long long>(entry.minimum),
+                            static_cast<long long>(entry.maximum), "N", help);
+    }
 }
 
 std::string TraceName(const ODVDocData& document, int m)

@@ -5,6 +5,7 @@
 
 #include "DVDocData.h"
 #include "OptionTable.h"
+#include "PeakParameters.h"
 
 #include <string>
 
@@ -23,6 +24,15 @@ void DeclareSetUpFile(COptionTable& options, std::string& cnfg);
 // and the reason.
 int OpenRecording(ODVDocData& document, const std::string& path, const std::string& cnfg,
                   std::string& error);
+// The same with the progress reported to progress (none when null): a batch
+// opens several recordings at once and shows no bars.
+int OpenRecording(ODVDocData& document, const std::string& path, const std::string& cnfg,
+                  IProgress* progress, std::string& error);
+
+// --threshold X, --min-width S, --smoothing N: the peak detection's
+// parameters from their table, bound to parameters (check them before use:
+// the smoothing must be odd).
+void DeclarePeakParameters(COptionTable& options, OPeakParameters& parameters);
 
 // The name of trace m (0..4) as the Analyzer's legend shows it ("Mode S");
 // "Gate <m + 1>" for a gate the configuration does not use.

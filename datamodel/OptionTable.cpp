@@ -218,6 +218,22 @@ COptionTable::COption& COptionTable::Positional(const std::string& value, std::s
     return Add(std::move(option));
 }
 
+COptionTable::COption& COptionTable::PositionalList(const std::string& value,
+                                                    std::vector<std::string>& target,
+                                                    const std::string& help)
+{
+    COption option;
+    option.name = value;
+    option.type = OptionType::Positional;
+    option.value = value;
+    option.help = help;
+    option.repeatable = true;
+    option.apply = [&target](const std::string& text, long long, double) {
+        target.push_back(text);
+    };
+    return Add(std::move(option));
+}
+
 void COptionTable::Section(const std::string& heading)
 {
     m_sections.emplace_back(m_options.size(), heading);
@@ -333,7 +349,10 @@ int COptionTable::Parse(const std::vector<std::string>& args, std::string& error
                 error = "unexpected argument " + Quote(arg);
                 return 0;
             }
-            if (!Take(*positionals[nextPositional++], arg, error))
+            COption& positional = *positionals[nextPositional];
+            if (!positional.repeatable)
+                ++nextPositional;
+            if (!Take(positional, arg, error))
                 return 0;
             continue;
         }
@@ -378,7 +397,7 @@ int COptionTable::Parse(const std::vector<std::string>& args, std::string& error
         }
     }
     for (size_t i = nextPositional; i < positionals.size(); ++i) {
-        if (!positionals[i]->optional) {
+        if (!positionals[i]->optional && !positionals[i]->given) {
             error = (positionals[i]->what.empty() ? positionals[i]->name : positionals[i]->what) +
                     " is missing";
             return 0;

@@ -96,6 +96,10 @@ public:
                       const std::string& value, const std::string& help);
     // The next argument that is not an option; required unless made Optional.
     COption& Positional(const std::string& value, std::string& target, const std::string& help);
+    // Every remaining argument that is not an option, appended to target in
+    // order; at least one unless made Optional. Declared last of the positionals.
+    COption& PositionalList(const std::string& value, std::vector<std::string>& target,
+                            const std::string& help);
     // A heading in the help before the options declared after it.
     void Section(const std::string& heading);
 

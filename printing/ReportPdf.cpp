@@ -129,19 +129,24 @@ std::vector<OReportPicture> OReportPdf::DocumentPictures(const ODVDocData& docum
              }}};
 }
 
+std::shared_ptr<void> OReportPdf::ApplicationScope()
+{
+    if (QCoreApplication::instance())
+        return nullptr;
+    // A file needs no screen: the offscreen platform, unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tarvolin";
+    static char* argv[] = {name, nullptr};
+    return std::make_shared<QGuiApplication>(argc, argv);
+}
+
 int OReportPdf::WriteDocument(const ODVDocData& document, const std::string& path,
                               std::string& message)
 {
-    std::unique_ptr<QGuiApplication> app;
-    if (!QCoreApplication::instance()) {
-        // A file needs no screen: the offscreen platform, unless told otherwise.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "tarvolin";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    const std::shared_ptr<void> app = ApplicationScope();
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         message = "The report cannot be drawn here: the program has no graphical application.";
         return 0;
     }

@@ -11,6 +11,7 @@
 
 #include "ReportPrinter.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,4 +37,8 @@ public:
     // 0 with message.
     static int WriteDocument(const ODVDocData& document, const std::string& path,
                              std::string& message);
+    // The graphical application WriteDocument would make, kept for as long as
+    // the result lives so that a run of reports (a batch) makes it once; null
+    // when the process has an application already. Main thread only.
+    static std::shared_ptr<void> ApplicationScope();
 };

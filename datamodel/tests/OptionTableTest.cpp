@@ -292,3 +292,38 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RunCase>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// A list of positionals after a single one takes every remaining argument,
+// options among them, and is required unless made optional.
+TEST(OptionTable, APositionalListTakesTheRestInOrder)
+{
+    struct Case {
+        std::vector<std::string> args;
+        bool optional;
+        std::string error;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {{"first", "a", "--out", "o", "b", "--", "-c"}, false, "", {"a", "b", "-c"}},
+        {{"first"}, false, "FILE is missing", {}},
+        {{"first"}, true, "", {}},
+        {{}, false, "the command is missing", {}},
+    };
+    for (const Case& c : cases) {
+        std::string command, out, error;
+        std::vector<std::string> files;
+        COptionTable table("prog");
+        table.Positional("COMMAND", command, "the command").What("the command");
+        table.Text("--out", out, "DIR", "output");
+        COptionTable::COption& list = table.PositionalList("FILE", files, "the files");
+        if (c.optional)
+            list.Optional();
+        EXPECT_EQ(table.Parse(c.args, error), c.error.empty() ? 1 : 0) << error;
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(files, c.files);
+    }
+    std::vector<std::string> files;
+    COptionTable table("prog");
+    table.PositionalList("FILE", files, "the files");
+    EXPECT_EQ(table.Synopsis(), "FILE ...");
+}
