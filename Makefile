@@ -46,10 +46,12 @@ test-asan: bootstrap
 	  $(NO_ASLR) ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # Qt's own libraries are not instrumented: scripts/tsan.supp names what that hides.
+# Tests start helper programs (pdftotext, xdotool) from threaded processes:
+# die_after_fork=0 lets the child go on to exec them.
 test-tsan: bootstrap
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLIN_TSAN=ON -DTARVOLIN_BENCH=OFF
 	$(NO_ASLR) cmake --build $(TSAN_BUILD) -j $(JOBS)
-	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 suppressions=$(CURDIR)/scripts/tsan.supp" \
 	  $(NO_ASLR) ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
 
 bench: build
