@@ -149,7 +149,7 @@ public:
         // alike over its width.
         const OPeakIntegrator::Spread spread =
             OPeakIntegrator::BlockSpread(m_slope, 16 * static_cast<size_t>(m_parameters.smoothing));
-        const double noise = spread.spread;
+        const double noise = QuietSpread(spread);
         if (!(noise > 0.0) || !std::isfinite(noise))
             return {};
         m_dReference = spread.center;
@@ -165,6 +165,40 @@ public:
     }
 
 private:
+    // Where peaks fill most of the trace (a short run, a crowded one) every
+    // long block holds some of a peak's slope and the blocks' median is the
+    // peaks', not the noise's: not one peak would be found. Short blocks of
+    // two windows still fall between the peaks; the slope's spread about
+    // the reference over those no more than three times as spread as the
+    // lower quartile of them is the noise then. It is taken only where it is
+    // much below the long blocks' figure, which is kept for everything else.
+    double QuietSpread(const OPeakIntegrator::Spread& spread) const
+    {
+        const size_t block = 2 * static_cast<size_t>(m_parameters.smoothing);
+        const size_t blocks = m_slope.size() / block;
+        if (blocks < 8 || !(spread.spread > 0.0))
+            return spread.spread;
+        std::vector<double> deviations(blocks);
+        for (size_t b = 0; b < blocks; ++b) {
+            double sum = 0.0;
+            for (size_t i = b * block; i < (b + 1) * block; ++i)
+                sum += std::fabs(m_slope[i] - spread.center);
+            deviations[b] = sum / static_cast<double>(block);
+        }
+        std::vector<double> sorted = deviations;
+        const auto quartile = sorted.begin() + static_cast<std::ptrdiff_t>(blocks / 4);
+        std::nth_element(sorted.begin(), quartile, sorted.end());
+        double sum = 0.0;
+        size_t kept = 0;
+        for (double d : deviations)
+            if (d <= 3.0 * *quartile) {
+                sum += d;
+                ++kept;
+            }
+        const double quiet = kept ? 1.2533 * sum / static_cast<double>(kept) : 0.0;
+        return quiet > 0.0 && quiet < 0.5 * spread.spread ? quiet : spread.spread;
+    }
+
     double Time(int i) const { return m_times[static_cast<size_t>(i)]; }
     // The slope at point i relative to its typical value.
     double Slope(int i) const { return m_slope[static_cast<size_t>(i)] - m_dReference; }

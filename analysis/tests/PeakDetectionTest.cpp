@@ -73,6 +73,14 @@ Sampling Uneven(double noise, double drift, unsigned seed)
     return s;
 }
 
+std::vector<Shape> Crowded(int count, double first, double spacing, double sigma)
+{
+    std::vector<Shape> shapes;
+    for (int k = 0; k < count; ++k)
+        shapes.push_back({first + k * spacing, sigma, 0.0, 1000.0 + 50.0 * k});
+    return shapes;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     PeakDetection, ResolvedPeaks,
     ::testing::Values(ResolvedCase{"NarrowGaussian", {{120.0, 0.6, 0.0, 800.0}}, Even(0.2)},
@@ -91,7 +99,10 @@ INSTANTIATE_TEST_SUITE_P(
                                     {260.0, 0.8, 0.0, 300.0},
                                     {400.0, 2.0, 2.0, 2000.0},
                                     {600.0, 3.0, 0.0, 2500.0}},
-                                   Uneven(0.1, 0.1, 9)}),
+                                   Uneven(0.1, 0.1, 9)},
+                      // Peaks over most of the trace: a crowded run, a short one.
+                      ResolvedCase{"Crowded", Crowded(20, 40.0, 34.0, 3.0), Even(0.2, 10)},
+                      ResolvedCase{"ShortRun", Crowded(4, 9.0, 14.0, 1.5), Even(0.2, 11, 420)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // No peak in noise alone at the default threshold: white noise, noise that
