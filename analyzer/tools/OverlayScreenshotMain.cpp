@@ -1,8 +1,9 @@
 // Takes the documentation's picture of an overlay: two runs recorded from the
 // board simulator's run model - the second injected later and richer in its
 // second compound - the first run's window filling the Analyzer with the
-// second laid over its chromatogram through the Overlay menu, starts aligned,
-// the legend naming both files and the readout naming the run under the cursor.
+// second laid over its chromatogram through the Overlay menu, gate S of both
+// shown, the legend naming both files and the readout naming the run under
+// the cursor.
 // Usage: overlay-screenshot OUTPUT.png  (under a display, e.g. Xvfb)
 #include "DVApp.h"
 #include "DVDoc.h"
@@ -74,15 +75,18 @@ int main(int argc, char** argv)
         menu->Rebuild();
         if (!menu->DocumentActions().isEmpty()) {
             menu->DocumentActions()[0]->trigger();
-            menu->AlignAction()->trigger();
             overlaid = frames[0]->ScanView()->Overlays()->GetCount() == 1;
         }
         frames[0]->GetDocument()->GoToPulse(42);
         ODVViewScan* scan = frames[0]->ScanView();
+        // Gate S of both runs alone: the view's other gates hidden by their legend boxes.
+        scan->Legend()->SetChecked(1, false);
+        scan->Legend()->SetChecked(2, false);
         scan->Restore();
         scan->Chart()->Replot(true);
         QTest::qWait(200);
-        scan->MoveCursor(15.0, 60000.0, true);
+        // The cursor on the later run's first peak.
+        scan->MoveCursor(9.0, 45000.0, true);
     }
     QTest::qWait(400);
     const bool saved = overlaid && frame.grab().save(QString::fromLocal8Bit(argv[1]));
