@@ -92,6 +92,23 @@ void OOverlayMenu::RebuildDocuments(ODVViewScan* view)
         insertAction(m_pDocSeparator, action);
         m_docActions << action;
     }
+    // The reference recordings are in the set only: unchecking one lets it go.
+    for (int run = 0; run < set->GetCount(); ++run) {
+        if (set->GetDocument(run))
+            continue;
+        auto* action = new QAction(QString::fromLatin1(kEntryPrefix) + set->GetLabel(run) +
+                                       QString::fromLatin1(kReferenceMark),
+                                   this);
+        action->setCheckable(true);
+        action->setChecked(true);
+        connect(action, &QAction::triggered, this,
+                [set = QPointer<OOverlaySet>(set), id = set->GetRunId(run)](bool on) {
+                    if (set && !on)
+                        set->RemoveRunById(id);
+                });
+        insertAction(m_pDocSeparator, action);
+        m_docActions << action;
+    }
 }
 
 void OOverlayMenu::RebuildGates(ODVViewScan* view)

@@ -3,6 +3,7 @@
 // view of the active window:
 //
 //   Overlay <file name>          one checkable entry per other open document
+//   Overlay <file> (reference)   one per reference recording (uncheck: it goes)
 //   ---
 //   Add Reference File...        a recording loaded for the overlay alone
 //   Gate >                       which gate every overlaid run shows
@@ -35,6 +36,7 @@ class OOverlayMenu : public QMenu {
 public:
     static constexpr const char* kTitle = "&Overlay";
     static constexpr const char* kEntryPrefix = "Overlay ";
+    static constexpr const char* kReferenceMark = " (reference)";
     static constexpr const char* kAddReference = "Add Reference File...";
     static constexpr const char* kGate = "&Gate";
     static constexpr const char* kAlignStarts = "Align Starts";
@@ -55,7 +57,8 @@ public:
     // The entries for the active view and the open documents.
     void Rebuild();
 
-    // The "Overlay <file name>" entries, in the documents' order.
+    // The "Overlay <file name>" entries, in the documents' order, then the
+    // reference recordings'.
     QList<QAction*> DocumentActions() const { return m_docActions; }
     QMenu* GateMenu() const { return m_pGateMenu; }
     QAction* AddReferenceAction() const { return m_pAddReference; }

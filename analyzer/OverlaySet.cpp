@@ -59,6 +59,7 @@ int OOverlaySet::AddDocument(ODVDoc* doc)
     run.address = doc;
     run.label = doc->GetTitle();
     run.color = FreeColor();
+    run.id = m_nNextId++;
     m_runs.push_back(std::move(run));
     // Both: a document closes before its window deletes it, and one deleted
     // without being closed must not stay behind either.
@@ -100,7 +101,26 @@ int OOverlaySet::AddReference(const QString& label, OReference reference)
     run.reference = std::move(reference);
     run.label = label;
     run.color = FreeColor();
+    run.id = m_nNextId++;
     m_runs.push_back(std::move(run));
+    emit changed();
+    return 1;
+}
+
+int OOverlaySet::GetRunId(int run) const
+{
+    return ValidRun(run) ? m_runs[static_cast<size_t>(run)].id : 0;
+}
+
+int OOverlaySet::RemoveRunById(int id)
+{
+    const auto it =
+        std::find_if(m_runs.begin(), m_runs.end(), [id](const ORun& r) { return r.id == id; });
+    if (it == m_runs.end())
+        return 0;
+    if (it->doc)
+        return RemoveDocument(it->doc);
+    m_runs.erase(it);
     emit changed();
     return 1;
 }

@@ -54,6 +54,11 @@ public:
     bool HasDocument(const ODVDoc* doc) const;
     // 1 when added, 0 when the set is full. label names the run (its file name).
     int AddReference(const QString& label, OReference reference);
+    // Every run has an id of its own for as long as it is in the set (a menu
+    // entry finds its run by it, whatever left the set meanwhile).
+    int GetRunId(int run) const;
+    // 1 when the run with that id was in the set.
+    int RemoveRunById(int id);
     void Clear();
 
     int GetCount() const { return static_cast<int>(m_runs.size()); }
@@ -108,12 +113,14 @@ private:
         OReference reference;
         QString label;
         int color = 0;
+        int id = 0;
     };
     int FreeColor() const;
     bool ValidRun(int run) const { return run >= 0 && run < GetCount(); }
 
     std::vector<ORun> m_runs;
     int m_nGate = 0;
+    int m_nNextId = 1;
     bool m_bAlign = false;
     bool m_bNormalise = false;
 };

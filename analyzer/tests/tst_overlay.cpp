@@ -210,6 +210,15 @@ private slots:
         QCOMPARE(child->ScanView()->Chart()->GetChannelPointCount(kFirstOverlay), 20);
         QVERIFY(!QFileInfo::exists(world.File("reference.INTN")));
         QVERIFY(world.Messages().isEmpty());
+
+        // Its menu entry is the only way to let it go on its own.
+        OOverlayMenu* menu = frame->OverlayMenu();
+        menu->Rebuild();
+        QCOMPARE(Texts(menu->DocumentActions()), QStringList{"Overlay reference.KLYN (reference)"});
+        QVERIFY(menu->DocumentActions()[0]->isChecked());
+        menu->DocumentActions()[0]->trigger();
+        QCOMPARE(child->ScanView()->Overlays()->GetCount(), 0);
+        QVERIFY(!child->ScanView()->HasTrace(kFirstOverlay));
     }
 
     void aDamagedReferenceFileGivesOneMessageAndChangesNothing()
