@@ -182,5 +182,7 @@ QString ODVViewScan::ReadoutName(int slot) const
 {
     const int gate = slot < kTraces ? slot : m_pOverlays->GetGate();
     const QString run = slot < kTraces ? m_pDoc->GetTitle() : m_pOverlays->GetLabel(slot - kTraces);
-    return QStringLiteral("%1 (%2)").arg(run, GateName(gate));
+    // After a gate edit this run may no longer use the gate the overlay shows.
+    const QString name = GateName(gate);
+    return name.isEmpty() ? run : QStringLiteral("%1 (%2)").arg(run, name);
 }
