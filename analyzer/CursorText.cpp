@@ -31,3 +31,8 @@ std::string OCursorText::FromBase(double baseX, double baseY, double x, double y
     return "Base:" + Number(baseX, xd) + " , " + Number(baseY, yd) +
            ";   Offset:" + Number(x - baseX, xd) + " , " + Number(y - baseY, yd);
 }
+
+std::string OCursorText::Trace(const std::string& name, double value, int yAxisDecimals)
+{
+    return "   " + name + ": " + Number(value, yAxisDecimals + 1);
+}

@@ -85,6 +85,7 @@ void ODVDoc::OnCloseDocument()
     m_pBacking->CancelAll();
     m_data.Close();
     ORunLog::AddEntry("Closed " + path);
+    emit closed();
 }
 
 int ODVDoc::GoToPulse(int index)

@@ -69,6 +69,8 @@ signals:
     void chromatogramChanged();
     // Something went wrong; text says why (for the status line).
     void failed(const QString& text);
+    // The recording was closed: whoever shows its data lets go of it.
+    void closed();
 
 private:
     void OnRecordsChanged(BackingOperation operation);

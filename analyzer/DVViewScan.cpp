@@ -2,6 +2,7 @@
 
 #include "DVDoc.h"
 #include "MarkerScroll.h"
+#include "OverlaySet.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +21,12 @@ ODVViewScan::ODVViewScan(ODVDoc* doc, QWidget* parent)
         SetSlotColor(m, GateColor(m));
     m_nMarker = Chart()->AddXMarker(kMarkerColor);
     Chart()->SetXMarkerVisible(m_nMarker, false);
+
+    static_assert(kOverlaySlots == OOverlaySet::kMaxRuns);
+    m_pOverlays = new OOverlaySet(this);
+    for (int i = 0; i < kOverlaySlots; ++i)
+        Chart()->SetChannelBeneath(kTraces + i, true);
+    connect(m_pOverlays, &OOverlaySet::changed, this, &ODVViewScan::ShowOverlays);
 }
 
 void ODVViewScan::OnUpdate()
@@ -39,6 +46,7 @@ void ODVViewScan::OnUpdate()
         SetTrace(m, QString::fromStdString(data.GetGateDescriptors()[m].name), x, y);
         Legend()->SetClamped(m, c.clamped[static_cast<size_t>(m)]);
     }
+    ShowOverlays();
     ShowFullExtent();
     ShowMarker();
 }
@@ -60,6 +68,11 @@ void ODVViewScan::ShowFullExtent()
         xMax = xMin + 1.0;
     if (!(yMax > b.yMin))
         yMax = b.yMin + 1.0;
+    if (m_bOverlayExtent) {
+        xMin = std::min(xMin, m_overlayExtent.dXMin);
+        xMax = std::max(xMax, m_overlayExtent.dXMax);
+        yMax = std::max(yMax, m_overlayExtent.dYMax);
+    }
     SetView({xMin, xMax, b.yMin, yMax});
 }
 
@@ -112,4 +125,64 @@ void ODVViewScan::OnDoubleClick(double x, double)
         std::abs(*(after - 1) - x) <= std::abs(*after - x))
         best = after - 1;
     m_pDoc->GoToPulse(static_cast<int>(best - times.begin()));
+}
+
+QString ODVViewScan::GateName(int gate) const
+{
+    return QString::fromStdString(m_pDoc->Data().GetGateDescriptors()[gate].name);
+}
+
+void ODVViewScan::ShowOverlays()
+{
+    const OChromatogram& own = m_pDoc->Data().GetChromatogram();
+    const int gate = m_pOverlays->GetGate();
+    const double start = own.times.empty() ? std::nan("") : own.times.front();
+    // The view's own highest value of the gate compared; the whole
+    // chromatogram's when this run does not use that gate.
+    const int ownGates = m_pDoc->Data().GetWorkingConfiguration().GetNumGateModes();
+    double highest = own.maximum;
+    if (gate < ownGates) {
+        const std::vector<float>& values = own.traces[static_cast<size_t>(gate)];
+        highest = OOverlaySet::Highest(std::vector<double>(values.begin(), values.end()));
+    }
+    m_bOverlayExtent = false;
+    std::vector<double> x;
+    std::vector<double> y;
+    for (int i = 0; i < kOverlaySlots; ++i) {
+        const int slot = kTraces + i;
+        if (i >= m_pOverlays->GetCount()) {
+            ClearTrace(slot);
+            continue;
+        }
+        SetSlotColor(slot, m_pOverlays->GetColor(i));
+        // A run without the gate keeps its legend entry, saying why nothing is drawn.
+        QString name = m_pOverlays->GetLabel(i);
+        if (!m_pOverlays->GetTrace(i, start, highest, x, y))
+            name += QStringLiteral(" (no such gate)");
+        // A run moving into a slot is shown, whatever the box said for the run before it.
+        if (Legend()->GetText(slot) != name)
+            Legend()->SetChecked(slot, true);
+        SetTrace(slot, name, x, y);
+        if (x.empty())
+            continue;
+        const double top = OOverlaySet::Highest(y);
+        const CAxisRanges run{x.front(), x.back(), 0.0, top * 1.05};
+        m_overlayExtent = m_bOverlayExtent
+                              ? CAxisRanges{std::min(m_overlayExtent.dXMin, run.dXMin),
+                                            std::max(m_overlayExtent.dXMax, run.dXMax), 0.0,
+                                            std::max(m_overlayExtent.dYMax, run.dYMax)}
+                              : run;
+        m_bOverlayExtent = true;
+    }
+    SetTraceNamesInReadout(m_pOverlays->GetCount() > 0);
+    Chart()->Replot();
+}
+
+QString ODVViewScan::ReadoutName(int slot) const
+{
+    const int gate = slot < kTraces ? slot : m_pOverlays->GetGate();
+    const QString run = slot < kTraces ? m_pDoc->GetTitle() : m_pOverlays->GetLabel(slot - kTraces);
+    // After a gate edit this run may no longer use the gate the overlay shows.
+    const QString name = GateName(gate);
+    return name.isEmpty() ? run : QStringLiteral("%1 (%2)").arg(run, name);
 }

@@ -3,8 +3,12 @@
 // (named after its gate, "Mode S") with a marker at the current pulse. When
 // the current pulse's time is out of sight the view moves to it first. A
 // double click on the chromatogram makes the pulse there the current one.
+// Other runs can be laid beneath the view's own traces (Overlays()): each in
+// its own colour, named in the legend after its file.
 
 #include "DVPlot.h"
+
+class OOverlaySet;
 
 class ODVViewScan : public ODVPlot {
     Q_OBJECT
@@ -27,11 +31,24 @@ public:
     bool IsMarkerShown() const;
     double GetMarkerTime() const;
 
+    // The runs laid over this view's traces, drawn in the slots after the gates'.
+    static constexpr int kOverlaySlots = kSlots - kTraces;
+    OOverlaySet* Overlays() const { return m_pOverlays; }
+    // The overlaid runs again (the set or this document changed).
+    void ShowOverlays();
+
 protected:
     void OnDoubleClick(double x, double y) override;
+    QString ReadoutName(int slot) const override;
 
 private:
     void ShowFullExtent();
+    QString GateName(int gate) const;
+
+    OOverlaySet* m_pOverlays = nullptr;
+    // What the overlaid runs cover, so that the full extent shows them too.
+    bool m_bOverlayExtent = false;
+    CAxisRanges m_overlayExtent;
 
     int m_nMarker = -1;
     int m_nMarked = -1;

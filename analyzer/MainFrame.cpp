@@ -7,6 +7,7 @@
 #include "DVViewScan.h"
 #include "FileDialogService.h"
 #include "MessageService.h"
+#include "OverlayMenu.h"
 #include "PrintDialogService.h"
 #include "QuillonRunLogDialog.h"
 #include "ReportPdf.h"
@@ -252,6 +253,20 @@ void CMainFrame::BuildMenus()
             dialog->show();
             dialog->raise();
         });
+
+    m_pOverlayMenu = new OOverlayMenu(
+        [this]() -> ODVViewScan* {
+            ODVFrame* frame = ActiveFrame();
+            return frame ? frame->ScanView() : nullptr;
+        },
+        [this] {
+            QList<ODVDoc*> docs;
+            for (ODVFrame* frame : Frames())
+                docs << frame->GetDocument();
+            return docs;
+        },
+        m_options.document, this);
+    bar->addMenu(m_pOverlayMenu);
 
     m_pWindowMenu = bar->addMenu(QStringLiteral("&Window"));
     connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowMenu);

@@ -27,6 +27,7 @@
 class CAnalyzerTitleBar;
 class CQuillonRunLogDialog;
 class ODVFrame;
+class OOverlayMenu;
 class OStatusProgress;
 class QLabel;
 class QMdiArea;
@@ -108,6 +109,8 @@ public:
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     const ORecentFileList& RecentFiles() const { return m_recent; }
     CAnalyzerTitleBar* TitleBar() const { return m_pTitleBar; }
+    // The Overlay menu (other runs laid over the active chromatogram).
+    OOverlayMenu* OverlayMenu() const { return m_pOverlayMenu; }
 
     QAction* Action(Command id) const;
     // Runs a command as its menu item would (nothing when it is disabled).
@@ -170,5 +173,6 @@ private:
     QList<QPointer<ODVFrame>> m_frames;
     QPointer<ODVFrame> m_pActive;
     CQuillonRunLogDialog* m_pRunLog = nullptr;
+    OOverlayMenu* m_pOverlayMenu = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
 };

@@ -108,6 +108,16 @@ bool OPlot::IsTraceShown(int slot) const
     return HasTrace(slot) && m_pLegend->IsChecked(slot);
 }
 
+void OPlot::SetTraceNamesInReadout(bool bNames)
+{
+    m_bNames = bNames;
+}
+
+QString OPlot::ReadoutName(int slot) const
+{
+    return m_pChart->GetChannelName(slot);
+}
+
 void OPlot::SetSnapToTrace(bool bSnap)
 {
     m_bSnap = bSnap;
@@ -205,6 +215,16 @@ bool OPlot::ReadoutPoint(double x, double y, double& px, double& py) const
         }
         return false;
     }
+    OSnapCandidate nearest;
+    if (!NearestTracePoint(x, y, nearest))
+        return false;
+    px = nearest.x;
+    py = nearest.y;
+    return true;
+}
+
+bool OPlot::NearestTracePoint(double x, double y, OSnapCandidate& nearest) const
+{
     std::vector<OSnapCandidate> candidates;
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!IsTraceShown(slot))
@@ -230,8 +250,7 @@ bool OPlot::ReadoutPoint(double x, double y, double& px, double& py) const
     const int chosen = OTraceSnap::Choose(candidates, y);
     if (chosen < 0)
         return false;
-    px = candidates[static_cast<size_t>(chosen)].x;
-    py = candidates[static_cast<size_t>(chosen)].y;
+    nearest = candidates[static_cast<size_t>(chosen)];
     return true;
 }
 
@@ -259,9 +278,12 @@ void OPlot::MoveCursor(double x, double y, bool bInside)
     m_pChart->RefreshOverlay();
     const int xd = m_pChart->GetXAxisDecimals();
     const int yd = m_pChart->GetYAxisDecimals();
-    ShowCursorText(QString::fromStdString(
-        m_bHasBase ? OCursorText::FromBase(m_dBaseX, m_dBaseY, px, py, xd, yd)
-                   : OCursorText::Position(px, py, xd, yd)));
+    std::string text = m_bHasBase ? OCursorText::FromBase(m_dBaseX, m_dBaseY, px, py, xd, yd)
+                                  : OCursorText::Position(px, py, xd, yd);
+    OSnapCandidate nearest;
+    if (m_bNames && NearestTracePoint(x, y, nearest))
+        text += OCursorText::Trace(ReadoutName(nearest.slot).toStdString(), nearest.y, yd);
+    ShowCursorText(QString::fromStdString(text));
 }
 
 void OPlot::LeaveCursor()

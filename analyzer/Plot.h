@@ -13,6 +13,7 @@
 // zoom, scroll, fit or restore at a time.
 
 #include "Legend.h"
+#include "TraceSnap.h"
 #include "ViewHistory.h"
 #include "iPlotXControl.h"
 
@@ -46,6 +47,11 @@ public:
     bool HasTrace(int slot) const;
     // Holds a trace whose legend box is checked.
     bool IsTraceShown(int slot) const;
+
+    // With more than one run on the plot, the readout also names the trace
+    // nearest the cursor and gives its value there.
+    void SetTraceNamesInReadout(bool bNames);
+    bool IsTraceNamesInReadout() const { return m_bNames; }
 
     void SetSnapToTrace(bool bSnap);
     bool IsSnapToTrace() const { return m_bSnap; }
@@ -93,11 +99,17 @@ protected:
     // The operator is about to change the view (zoom, scroll, fit, restore,
     // previous view).
     virtual void OnViewChanging();
+    // What the readout calls the trace of slot (its legend name unless a
+    // view knows better).
+    virtual QString ReadoutName(int slot) const;
 
 private:
     // The point the readout shows for the cursor at (x, y); false when no
     // trace is shown.
     bool ReadoutPoint(double x, double y, double& px, double& py) const;
+    // Of the shown traces that reach x, the point nearest (x, y) as snap to
+    // trace finds it; false when none reaches x.
+    bool NearestTracePoint(double x, double y, OSnapCandidate& nearest) const;
     void ShowCursorText(const QString& text);
 
     CiPlotXControl* m_pChart;
@@ -106,6 +118,7 @@ private:
     std::array<bool, kSlots> m_hasTrace{};
     OViewHistory m_history;
     bool m_bSnap = false;
+    bool m_bNames = false;
     bool m_bHasBase = false;
     double m_dBaseX = 0.0;
     double m_dBaseY = 0.0;

@@ -12,6 +12,7 @@
 namespace {
 
 const char* const kOverlayLayer = "overlay";
+const char* const kBeneathLayer = "beneath";
 
 // Limit lines sit in percent of the visible x span, counted from its minimum.
 double FromPercent(double dPercent, double dXMin, double dSpan)
@@ -475,6 +476,25 @@ void CiPlotXControl::SetChannelVisible(int nChannel, bool bVisible)
 bool CiPlotXControl::IsChannelVisible(int nChannel) const
 {
     return Valid(m_pItems->channels, nChannel) && At(m_pItems->channels, nChannel).graph->visible();
+}
+
+void CiPlotXControl::SetChannelBeneath(int nChannel, bool bBeneath)
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return;
+    // Between the grid (and the bands on it) and the channels' own layer.
+    if (bBeneath && !m_pSurface->layer(kBeneathLayer))
+        m_pSurface->addLayer(kBeneathLayer, m_pSurface->layer(QStringLiteral("main")),
+                             QCustomPlot::limBelow);
+    At(m_pItems->channels, nChannel).graph->setLayer(bBeneath ? kBeneathLayer : "main");
+}
+
+bool CiPlotXControl::IsChannelBeneath(int nChannel) const
+{
+    if (!Valid(m_pItems->channels, nChannel))
+        return false;
+    const QCPLayer* layer = At(m_pItems->channels, nChannel).graph->layer();
+    return layer && layer->name() == QLatin1String(kBeneathLayer);
 }
 
 void CiPlotXControl::SetLegendVisible(bool bVisible)

@@ -5,8 +5,9 @@
 //
 //   axes        titles; minimum and span; read minimum, maximum, span;
 //               pixel <-> axis position; fit to the data; grid lines
-//   channels    one trace each: colour, name, XY data, shown or hidden;
-//               nearest point to an x value; an optional legend of the names
+//   channels    one trace each: colour, name, XY data, shown or hidden, drawn
+//               above or beneath the others; nearest point to an x value; an
+//               optional legend of the names
 //   limit lines vertical, placed in percent of the visible x span, draggable
 //   markers     short horizontal ticks at the left edge of the plot, each bound
 //               to a channel's axes; their left end follows the x minimum
@@ -127,6 +128,10 @@ public:
     int GetNearestPoint(int nChannel, double dX) const;
     void SetChannelVisible(int nChannel, bool bVisible);
     bool IsChannelVisible(int nChannel) const;
+    // Draws the channel beneath every channel that is not (runs laid under
+    // a view's own traces); channels beneath keep their order among themselves.
+    void SetChannelBeneath(int nChannel, bool bBeneath);
+    bool IsChannelBeneath(int nChannel) const;
     // A legend of the named, shown channels in the plot's top-left corner.
     void SetLegendVisible(bool bVisible);
     bool IsLegendVisible() const;
