@@ -2,6 +2,7 @@
 
 #include "DVDoc.h"
 #include "MarkerScroll.h"
+#include "PeakOverlay.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +21,7 @@ ODVViewScan::ODVViewScan(ODVDoc* doc, QWidget* parent)
         SetSlotColor(m, GateColor(m));
     m_nMarker = Chart()->AddXMarker(kMarkerColor);
     Chart()->SetXMarkerVisible(m_nMarker, false);
+    m_pPeaks = new OPeakOverlay(this, doc);
 }
 
 void ODVViewScan::OnUpdate()
@@ -41,6 +43,7 @@ void ODVViewScan::OnUpdate()
     }
     ShowFullExtent();
     ShowMarker();
+    m_pPeaks->Redraw();
 }
 
 void ODVViewScan::Restore()

@@ -6,6 +6,8 @@
 
 #include "DVPlot.h"
 
+class OPeakOverlay;
+
 class ODVViewScan : public ODVPlot {
     Q_OBJECT
 public:
@@ -27,6 +29,9 @@ public:
     bool IsMarkerShown() const;
     double GetMarkerTime() const;
 
+    // The document's peaks drawn over the traces, and the hand integration.
+    OPeakOverlay* Peaks() const { return m_pPeaks; }
+
 protected:
     void OnDoubleClick(double x, double y) override;
 
@@ -35,4 +40,5 @@ private:
 
     int m_nMarker = -1;
     int m_nMarked = -1;
+    OPeakOverlay* m_pPeaks = nullptr;
 };
