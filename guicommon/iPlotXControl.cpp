@@ -774,8 +774,16 @@ void CiPlotXControl::SetAnnotations(const std::vector<CPlotSegment>& segments,
         text->setSelectable(false);
         text->setClipToAxisRect(true);
         text->position->setCoords(l.x, l.y);
-        text->setPositionAlignment(Qt::AlignBottom | Qt::AlignHCenter);
-        text->setPadding(QMargins(0, 0, 0, 3));
+        // A label above a point at the top of the view would be cut off by
+        // the axes: it goes beside the point instead.
+        const double span = GetYAxisSpan();
+        if (span > 0.0 && l.y > GetYAxisMax() - 0.08 * span) {
+            text->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
+            text->setPadding(QMargins(6, 0, 0, 0));
+        } else {
+            text->setPositionAlignment(Qt::AlignBottom | Qt::AlignHCenter);
+            text->setPadding(QMargins(0, 0, 0, 3));
+        }
         text->setColor(l.color);
         QFont font = text->font();
         font.setBold(l.bold);
