@@ -25,8 +25,9 @@ constexpr unsigned kCfgDialogFlags = OFN_READONLY_HIDDEN | OFN_FILE_MUST_EXIST;
 
 ODVDoc::ODVDoc(const ODVDocData::Options& options, IProgress* progress, QObject* parent)
     : QObject(parent), m_data(options), m_pProgress(progress),
-      m_pBacking(new CDocumentBacking(this))
+      m_pBacking(new CDocumentBacking(this)), m_pPeaks(new ODocPeaks(m_data, this))
 {
+    connect(this, &ODVDoc::chromatogramChanged, m_pPeaks, &ODocPeaks::OnChromatogramChanged);
     connect(m_pBacking, &CDocumentBacking::recordsChanged, this, &ODVDoc::OnRecordsChanged);
 }
 

@@ -12,6 +12,7 @@
 
 #include "DVDocData.h"
 #include "DocumentBacking.h"
+#include "DocPeaks.h"
 
 #include <QObject>
 #include <QString>
@@ -61,6 +62,8 @@ public:
     QString GetLastError() const { return m_strLastError; }
     // What the parameter dialogs edit.
     CDocumentBacking* Backing() const { return m_pBacking; }
+    // The peak lists of the document's traces and its peak parameters.
+    ODocPeaks* Peaks() const { return m_pPeaks; }
 
 signals:
     // The current pulse is another one.
@@ -83,6 +86,7 @@ private:
     ODVDocData m_data;
     IProgress* m_pProgress;
     CDocumentBacking* m_pBacking;
+    ODocPeaks* m_pPeaks;
     QString m_strLastError;
     bool m_bApplying = false;
 };

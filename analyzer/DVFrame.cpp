@@ -354,5 +354,8 @@ OReportPrinter ODVFrame::Report(bool bWithPictures) const
                  pulse->Chart()->Render(painter, target);
              }});
     }
-    return OReportPrinter(OReportPdf::ReportLines(data), std::move(pictures));
+    std::vector<std::string> lines = OReportPdf::ReportLines(data);
+    const std::vector<std::string> peaks = OReportPdf::PeakLines(data);
+    lines.insert(lines.end(), peaks.begin(), peaks.end());
+    return OReportPrinter(std::move(lines), std::move(pictures));
 }

@@ -3,6 +3,7 @@
 #include "DVDoc.h"
 #include "MarkerScroll.h"
 #include "OverlaySet.h"
+#include "PeakOverlay.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,7 @@ ODVViewScan::ODVViewScan(ODVDoc* doc, QWidget* parent)
     for (int i = 0; i < kOverlaySlots; ++i)
         Chart()->SetChannelBeneath(kTraces + i, true);
     connect(m_pOverlays, &OOverlaySet::changed, this, &ODVViewScan::ShowOverlays);
+    m_pPeaks = new OPeakOverlay(this, doc);
 }
 
 void ODVViewScan::OnUpdate()
@@ -49,6 +51,7 @@ void ODVViewScan::OnUpdate()
     ShowOverlays();
     ShowFullExtent();
     ShowMarker();
+    m_pPeaks->Redraw();
 }
 
 void ODVViewScan::Restore()

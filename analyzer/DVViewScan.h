@@ -9,6 +9,7 @@
 #include "DVPlot.h"
 
 class OOverlaySet;
+class OPeakOverlay;
 
 class ODVViewScan : public ODVPlot {
     Q_OBJECT
@@ -36,6 +37,8 @@ public:
     OOverlaySet* Overlays() const { return m_pOverlays; }
     // The overlaid runs again (the set or this document changed).
     void ShowOverlays();
+    // The document's peaks drawn over the traces, and the hand integration.
+    OPeakOverlay* Peaks() const { return m_pPeaks; }
 
 protected:
     void OnDoubleClick(double x, double y) override;
@@ -52,4 +55,5 @@ private:
 
     int m_nMarker = -1;
     int m_nMarked = -1;
+    OPeakOverlay* m_pPeaks = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -202,7 +203,18 @@ int OExportAIA::SaveAs()
     if (!CFileDialogService::Ask(request, path))
         return 0;
     std::string message;
-    if (!m_model.Export(path, m_pDoc->Data().GetChromatogram(), m_nGate, &m_profile, message)) {
+    // The peaks as the user sees them in the table, hand edits included.
+    const ODVDocData& data = m_pDoc->Data();
+    if (data.HasPeakList(m_nGate) && !data.GetPeaks(m_nGate).empty()) {
+        const std::vector<OPeak>& peaks = data.GetPeaks(m_nGate);
+        const bool edited =
+            std::any_of(peaks.begin(), peaks.end(), [](const OPeak& p) { return p.manual; });
+        m_model.SetPeaks(peaks, "Peaks found with " + data.GetPeakParameters().Summary() +
+                                    (edited ? "; integrated in part by hand" : ""));
+    } else {
+        m_model.SetPeaks({});
+    }
+    if (!m_model.Export(path, data.GetChromatogram(), m_nGate, &m_profile, message)) {
         ShowMessage(message.empty() ? "The AIA file could not be written." : message,
                     MessageIcon::Error);
         return 0;

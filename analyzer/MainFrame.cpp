@@ -8,6 +8,9 @@
 #include "FileDialogService.h"
 #include "MessageService.h"
 #include "OverlayMenu.h"
+#include "PeakOverlay.h"
+#include "PeakParametersDialog.h"
+#include "PeakTableDock.h"
 #include "PrintDialogService.h"
 #include "QuillonRunLogDialog.h"
 #include "ReportPdf.h"
@@ -72,6 +75,10 @@ CMainFrame::CMainFrame(const Options& options, QWidget* parent)
             m_pActive = qobject_cast<ODVFrame*>(window->widget());
         OnActiveFrameChanged();
     });
+
+    m_pPeakDock = new OPeakTableDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_pPeakDock);
+    m_pPeakDock->hide();
 
     BuildMenus();
     BuildToolBar();
@@ -243,6 +250,7 @@ void CMainFrame::BuildMenus()
             &QAction::triggered, this, onFrame(&ODVFrame::ShowBoardDialog));
     connect(AddCommand(parameters, kTimedEvents, QStringLiteral("&Timed Events...")),
             &QAction::triggered, this, onFrame(&ODVFrame::ShowEventDialog));
+    BuildPeakCommands(view, scan, parameters);
     parameters->addSeparator();
     connect(
         AddCommand(parameters, kLog, QStringLiteral("&Log...")), &QAction::triggered, this, [this] {
@@ -320,6 +328,7 @@ void CMainFrame::BuildToolBar()
         if (b.id == kOpenCfgFile || b.id == kLog || b.id == kPrint)
             m_pToolBar->addSeparator();
     }
+    m_pToolBar->addAction(Action(kManualIntegration));
     QMenu* view = nullptr;
     for (QAction* menu : menuWidget()->findChild<QMenuBar*>()->actions())
         if (menu->menu() && menu->text() == QStringLiteral("&View"))
@@ -354,6 +363,43 @@ void CMainFrame::BuildStatusBar()
             connect(toggle, &QAction::toggled, bar, &QWidget::setVisible);
             menu->menu()->addAction(toggle);
         }
+}
+
+void CMainFrame::BuildPeakCommands(QMenu* view, QMenu* chromatogram, QMenu* parameters)
+{
+    QAction* table = m_pPeakDock->toggleViewAction();
+    table->setText(QStringLiteral("Peak &Table"));
+    table->setData(static_cast<int>(kPeakTable));
+    m_commands[kPeakTable] = table;
+    view->addAction(table);
+
+    chromatogram->addSeparator();
+    QAction* manual = AddCommand(chromatogram, kManualIntegration,
+                                 QStringLiteral("&Manual Integration"));
+    manual->setCheckable(true);
+    manual->setToolTip(QStringLiteral("Manual Integration: drag a baseline to add a peak (Ctrl: "
+                                      "replace the peaks under it); right-click a peak to split "
+                                      "or delete it"));
+    connect(manual, &QAction::triggered, this, [this](bool on) {
+        if (ODVFrame* frame = ActiveFrame())
+            frame->ScanView()->Peaks()->SetManualIntegration(on);
+        // The table shows what the hand edits change.
+        if (on)
+            m_pPeakDock->show();
+        UpdateCommands();
+    });
+
+    connect(AddCommand(parameters, kPeakParameters, QStringLiteral("&Peak Parameters...")),
+            &QAction::triggered, this, &CMainFrame::ShowPeakParameters);
+}
+
+void CMainFrame::ShowPeakParameters()
+{
+    ODVFrame* frame = ActiveFrame();
+    if (!frame)
+        return;
+    OPeakParametersDialog dialog(frame->GetDocument()->Peaks(), this);
+    dialog.exec();
 }
 
 // ---- opening ----
@@ -409,6 +455,8 @@ ODVFrame* CMainFrame::OpenDocumentFile(const QString& path)
     connect(frame, &ODVFrame::cursorText, this, &CMainFrame::ShowCursorText);
     connect(frame, &ODVFrame::commandStateChanged, this, &CMainFrame::UpdateCommands);
     connect(frame, &ODVFrame::printRequested, this, [this, frame] { Print(frame); });
+    connect(frame->ScanView()->Peaks(), &OPeakOverlay::refused, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
     frame->SetProfilePath(m_options.profilePath);
     window->show();
     m_pMdiArea->setActiveSubWindow(window);
@@ -572,8 +620,11 @@ void CMainFrame::UpdateCommands()
                        kLog,
                        kPrint,
                        kPrintPreview,
-                       kExportPdf})
+                       kExportPdf,
+                       kPeakParameters,
+                       kManualIntegration})
         Action(id)->setEnabled(has);
+    Action(kManualIntegration)->setChecked(has && frame->ScanView()->Peaks()->IsManualIntegration());
     Action(kNextPulse)->setEnabled(has && frame->GetDocument()->HasNextPulse());
     Action(kPreviousPulse)->setEnabled(has && frame->GetDocument()->HasPreviousPulse());
     Action(kPreviousView)->setEnabled(has && frame->ScanView()->HasPreviousView());
@@ -592,6 +643,7 @@ void CMainFrame::OnActiveFrameChanged()
     const QString first = notes.section(QLatin1Char('\n'), 0, 0);
     m_pNote->setText(m_pNote->fontMetrics().elidedText(first, Qt::ElideRight, 560));
     m_pNote->setVisible(!notes.isEmpty());
+    m_pPeakDock->SetDocument(frame ? frame->GetDocument() : nullptr);
     UpdateCommands();
 }
 

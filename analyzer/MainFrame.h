@@ -28,6 +28,7 @@ class CAnalyzerTitleBar;
 class CQuillonRunLogDialog;
 class ODVFrame;
 class OOverlayMenu;
+class OPeakTableDock;
 class OStatusProgress;
 class QLabel;
 class QMdiArea;
@@ -77,6 +78,10 @@ public:
         kRecalculate = 32738,
         // Beyond the system's menus: the report and the pictures as a PDF file.
         kExportPdf = 32801,
+        // The peaks: the table's dock, the parameters, hand integration.
+        kPeakTable = 32802,
+        kPeakParameters = 32803,
+        kManualIntegration = 32804,
     };
     static constexpr const char* kPdfFilter = "PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*||";
 
@@ -111,6 +116,7 @@ public:
     CAnalyzerTitleBar* TitleBar() const { return m_pTitleBar; }
     // The Overlay menu (other runs laid over the active chromatogram).
     OOverlayMenu* OverlayMenu() const { return m_pOverlayMenu; }
+    OPeakTableDock* PeakTable() const { return m_pPeakDock; }
 
     QAction* Action(Command id) const;
     // Runs a command as its menu item would (nothing when it is disabled).
@@ -141,6 +147,8 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
+    void BuildPeakCommands(QMenu* view, QMenu* chromatogram, QMenu* parameters);
+    void ShowPeakParameters();
     QAction* AddCommand(QMenu* menu, Command id, const QString& text,
                         const QKeySequence& shortcut = {});
     void UpdateCommands();
@@ -160,6 +168,7 @@ private:
     CAnalyzerTitleBar* m_pTitleBar = nullptr;
     QMdiArea* m_pMdiArea = nullptr;
     QToolBar* m_pToolBar = nullptr;
+    OPeakTableDock* m_pPeakDock = nullptr;
     QLabel* m_pStatusText = nullptr;
     QLabel* m_pNote = nullptr;
     QProgressBar* m_pProgressBar = nullptr;

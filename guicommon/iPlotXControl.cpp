@@ -73,6 +73,9 @@ struct CiPlotXControl::CItems {
     QCPItemStraightLine* crossX = nullptr; // vertical line of the crosshair
     QCPItemStraightLine* crossY = nullptr;
     QCPItemTracer* pointMark = nullptr;
+    QCPItemLine* rubberLine = nullptr; // DrawLine mode's line while the button is down
+    std::vector<QCPItemLine*> segments;
+    std::vector<QCPItemText*> labels;
 };
 
 CiPlotXControl::CiPlotXControl(QWidget* parent)
@@ -150,6 +153,13 @@ CiPlotXControl::CiPlotXControl(QWidget* parent)
     point->setPen(QPen(QColor(20, 20, 20), 1.5));
     point->setVisible(false);
     m_pItems->pointMark = point;
+
+    auto* rubber = new QCPItemLine(m_pSurface);
+    rubber->setLayer(kOverlayLayer);
+    rubber->setPen(QPen(QColor(20, 20, 20), 1.5, Qt::DashLine));
+    rubber->setSelectable(false);
+    rubber->setVisible(false);
+    m_pItems->rubberLine = rubber;
 }
 
 CiPlotXControl::~CiPlotXControl() = default;
@@ -760,6 +770,67 @@ bool CiPlotXControl::IsBandVisible(int nBand) const
     return Valid(m_pItems->bands, nBand) && At(m_pItems->bands, nBand)->visible();
 }
 
+// ---- annotations ----
+
+void CiPlotXControl::SetAnnotations(const std::vector<CPlotSegment>& segments,
+                                    const std::vector<CPlotLabel>& labels)
+{
+    for (QCPItemLine* line : m_pItems->segments)
+        m_pSurface->removeItem(line);
+    for (QCPItemText* text : m_pItems->labels)
+        m_pSurface->removeItem(text);
+    m_pItems->segments.clear();
+    m_pItems->labels.clear();
+    for (const CPlotSegment& s : segments) {
+        auto* line = new QCPItemLine(m_pSurface);
+        line->setPen(QPen(s.color, s.width, s.style));
+        line->setSelectable(false);
+        line->start->setCoords(s.x1, s.y1);
+        line->end->setCoords(s.x2, s.y2);
+        m_pItems->segments.push_back(line);
+    }
+    for (const CPlotLabel& l : labels) {
+        auto* text = new QCPItemText(m_pSurface);
+        text->setSelectable(false);
+        text->setClipToAxisRect(true);
+        text->position->setCoords(l.x, l.y);
+        // A label above a point at the top of the view would be cut off by
+        // the axes: it goes beside the point instead.
+        const double span = GetYAxisSpan();
+        if (span > 0.0 && l.y > GetYAxisMax() - 0.08 * span) {
+            text->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
+            text->setPadding(QMargins(6, 0, 0, 0));
+        } else {
+            text->setPositionAlignment(Qt::AlignBottom | Qt::AlignHCenter);
+            text->setPadding(QMargins(0, 0, 0, 3));
+        }
+        text->setColor(l.color);
+        QFont font = text->font();
+        font.setBold(l.bold);
+        text->setFont(font);
+        text->setText(l.text);
+        m_pItems->labels.push_back(text);
+    }
+}
+
+int CiPlotXControl::GetAnnotationSegmentCount() const
+{
+    return static_cast<int>(m_pItems->segments.size());
+}
+
+int CiPlotXControl::GetAnnotationLabelCount() const
+{
+    return static_cast<int>(m_pItems->labels.size());
+}
+
+QStringList CiPlotXControl::GetAnnotationTexts() const
+{
+    QStringList texts;
+    for (const QCPItemText* text : m_pItems->labels)
+        texts << text->text();
+    return texts;
+}
+
 // ---- overlay ----
 
 void CiPlotXControl::SetCornerText(const QString& text)
@@ -956,6 +1027,10 @@ void CiPlotXControl::SetMouseMode(MouseMode mode)
         m_pSurface->setSelectionRectMode(QCP::srmNone);
         m_pSurface->setInteractions(QCP::iRangeZoom);
         break;
+    case MouseMode::DrawLine:
+        m_pSurface->setSelectionRectMode(QCP::srmNone);
+        m_pSurface->setInteractions(QCP::Interactions());
+        break;
     }
 }
 
@@ -1063,6 +1138,15 @@ void CiPlotXControl::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    if (m_eMouseMode == MouseMode::DrawLine && event->button() == Qt::LeftButton &&
+        GetPlotArea().contains(event->pos())) {
+        m_bDrawingLine = true;
+        m_lineStart = QPointF(PixelToX(event->position().x()), PixelToY(event->position().y()));
+        m_pItems->rubberLine->start->setCoords(m_lineStart);
+        m_pItems->rubberLine->end->setCoords(m_lineStart);
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         // Only the left button draws zoom boxes or moves the axes.
         if (m_eMouseMode == MouseMode::Scroll && GetPlotArea().contains(event->pos()))
@@ -1089,6 +1173,14 @@ void CiPlotXControl::mouseMoveEvent(QMouseEvent* event)
     } else if (m_nDragLimit >= 0) {
         MoveDraggedLimit(event->pos());
         event->accept();
+    } else if (m_bDrawingLine) {
+        const QRect area = GetPlotArea();
+        const QPoint end(std::clamp(event->pos().x(), area.left(), area.right()),
+                         std::clamp(event->pos().y(), area.top(), area.bottom()));
+        m_pItems->rubberLine->end->setCoords(PixelToX(end.x()), PixelToY(end.y()));
+        m_pItems->rubberLine->setVisible(true);
+        RefreshOverlay();
+        event->accept();
     } else {
         m_pSurface->Move(event);
         if (event->buttons() == Qt::NoButton)
@@ -1113,7 +1205,22 @@ void CiPlotXControl::mouseReleaseEvent(QMouseEvent* event)
         m_pressButton = Qt::NoButton;
         return;
     }
-    if (m_nDragLimit >= 0 && event->button() == Qt::LeftButton) {
+    if (m_bDrawingLine && event->button() == Qt::LeftButton) {
+        m_bDrawingLine = false;
+        m_pItems->rubberLine->setVisible(false);
+        RefreshOverlay();
+        event->accept();
+        const int shift = ShiftCode(event->modifiers());
+        if (click) {
+            emit chartMouseEvent(1, shift, m_lineStart.x(), m_lineStart.y());
+        } else {
+            // The release ends the line even when no move was reported before it.
+            const QRect area = GetPlotArea();
+            const double x = PixelToX(std::clamp(event->pos().x(), area.left(), area.right()));
+            const double y = PixelToY(std::clamp(event->pos().y(), area.top(), area.bottom()));
+            emit lineDrawn(m_lineStart.x(), m_lineStart.y(), x, y, shift);
+        }
+    } else if (m_nDragLimit >= 0 && event->button() == Qt::LeftButton) {
         const int limit = m_nDragLimit;
         MoveDraggedLimit(event->pos());
         m_nDragLimit = -1;

@@ -14,6 +14,8 @@
 //   x markers   vertical lines at an x value (the marked pulse of a chromatogram),
 //               on the overlay layer: moving one never replots the traces
 //   bands       shaded x spans (gate windows over a pulse)
+//   annotations straight segments and short texts in axis units above the
+//               traces, replaced as a whole (a peak list's baselines and labels)
 //   overlay     a corner text, a base-point mark, a crosshair and a point mark,
 //               redrawn on their own layer so that mouse tracking never
 //               replots the traces
@@ -24,6 +26,8 @@
 //   ZoomBox (default)  left drag: zoom box (zoomBoxAboutToApply, then zoomApplied)
 //   Scroll             left drag moves both axes
 //   ZoomAxes           the wheel zooms both axes about the cursor
+//   DrawLine           left drag draws a rubber line from the press; on release
+//                      lineDrawn(x1, y1, x2, y2, shift) (manual baselines)
 //   in every mode      left drag on a limit line moves it (limitDragStarted/Ended);
 //                      a click of any button: chartMouseEvent(button, shift, x, y);
 //                      a left double click: chartDoubleClicked(x, y)
@@ -47,6 +51,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -55,6 +60,26 @@
 class QPaintDevice;
 class QPainter;
 
+// An annotation's line from (x1, y1) to (x2, y2) in axis units.
+struct CPlotSegment {
+    double x1 = 0.0;
+    double y1 = 0.0;
+    double x2 = 0.0;
+    double y2 = 0.0;
+    QColor color;
+    double width = 1.0;
+    Qt::PenStyle style = Qt::SolidLine;
+};
+
+// An annotation's text, centred above (x, y).
+struct CPlotLabel {
+    double x = 0.0;
+    double y = 0.0;
+    QString text;
+    QColor color;
+    bool bold = false;
+};
+
 class CiPlotXControl : public QWidget {
     Q_OBJECT
 
@@ -62,7 +87,7 @@ public:
     static constexpr int kClickSlop = 4;
     static constexpr int kLimitGrabPixels = 4;
 
-    enum class MouseMode { ZoomBox, Scroll, ZoomAxes };
+    enum class MouseMode { ZoomBox, Scroll, ZoomAxes, DrawLine };
 
     explicit CiPlotXControl(QWidget* parent = nullptr);
     ~CiPlotXControl() override;
@@ -175,6 +200,14 @@ public:
     void SetBandVisible(int nBand, bool bVisible);
     bool IsBandVisible(int nBand) const;
 
+    // Annotations: the given ones replace those shown (drawn at the next replot).
+    void SetAnnotations(const std::vector<CPlotSegment>& segments,
+                        const std::vector<CPlotLabel>& labels);
+    int GetAnnotationSegmentCount() const;
+    int GetAnnotationLabelCount() const;
+    // The texts of the labels shown, in the order given.
+    QStringList GetAnnotationTexts() const;
+
     // Overlay
     void SetCornerText(const QString& text);
     QString GetCornerText() const;
@@ -233,6 +266,8 @@ signals:
     // A click; x, y in axis units.
     void chartMouseEvent(int nButton, int nShift, double dX, double dY);
     void chartDoubleClicked(double dX, double dY);
+    // DrawLine mode: a left drag from (dX1, dY1) ended at (dX2, dY2); nShift as chartMouseEvent's.
+    void lineDrawn(double dX1, double dY1, double dX2, double dY2, int nShift);
     void viewAboutToChange();
     void viewChangedByUser();
     // The mouse over the plot, in axis units; inside is false outside the axes.
@@ -270,6 +305,8 @@ private:
     int m_nDragLimit = -1;
     bool m_bNavigation = false;
     bool m_bPanning = false;
+    bool m_bDrawingLine = false;
+    QPointF m_lineStart; // axis units
     bool m_bPanMoved = false;
     CAxisRanges m_panStart;
 };

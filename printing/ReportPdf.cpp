@@ -78,6 +78,38 @@ std::vector<std::string> OReportPdf::ReportLines(const ODVDocData& document)
     return OConfigReport::Build(OReportInputs::FromDocument(document));
 }
 
+std::vector<std::string> OReportPdf::PeakLines(const ODVDocData& document)
+{
+    std::vector<std::string> lines;
+    const ODVChannels& names = document.GetGateDescriptors();
+    for (int t = 0; t < OChromatogram::kTraces; ++t) {
+        if (!document.HasPeakList(t))
+            continue;
+        const std::vector<OPeak>& peaks = document.GetPeaks(t);
+        char line[160];
+        lines.emplace_back();
+        std::snprintf(line, sizeof line, "Peaks of gate %d (%s): %zu %s", t + 1,
+                      names[t].name.c_str(), peaks.size(), peaks.size() == 1 ? "peak" : "peaks");
+        lines.emplace_back(line);
+        if (peaks.empty())
+            continue;
+        // 80 characters wide, as every line of the report.
+        std::snprintf(line, sizeof line, "%3s %8s %8s %8s %9s %10s %6s %6s %6s %s", "#", "RT (s)",
+                      "Start", "End", "Height", "Area", "Area %", "W1/2", "S/N", "Type");
+        lines.emplace_back(line);
+        for (size_t i = 0; i < peaks.size(); ++i) {
+            const OPeak& p = peaks[i];
+            std::snprintf(line, sizeof line, "%3zu %8.2f %8.2f %8.2f %9.4g %10.4g %6.2f %6.2f %6.0f %s",
+                          i + 1, p.retentionTime, p.startTime, p.endTime, p.height, p.area,
+                          p.areaPercent, p.width, p.signalToNoise, p.manual ? "manual" : "auto");
+            lines.emplace_back(line);
+        }
+    }
+    if (!lines.empty())
+        lines.emplace_back("Peak parameters: " + document.GetPeakParameters().Summary());
+    return lines;
+}
+
 QString OReportPdf::ChromatogramCaption(const ODVDocData& document)
 {
     return QStringLiteral("Chromatogram - ") + Q(document.GetFileName());

@@ -25,6 +25,9 @@ public:
 
     // The report's lines of document.
     static std::vector<std::string> ReportLines(const ODVDocData& document);
+    // The peak table of every trace whose peaks were asked for (hand edits
+    // included), to follow the report's lines; none when no list was.
+    static std::vector<std::string> PeakLines(const ODVDocData& document);
     // The chromatogram (the traces of the gate modes in use) and the current
     // pulse, drawn without a window.
     static std::vector<OReportPicture> DocumentPictures(const ODVDocData& document);

@@ -47,8 +47,8 @@ int main(int argc, char** argv)
     for (CSimCompound& compound : later)
         compound.retentionSeconds += 3.0;
     later[1].response = {40000.0, 60000.0, 90000.0};
-    if (!simrecording::Record(first, CSimOptions::DefaultProgram(), 1, 34.0) ||
-        !simrecording::Record(second, later, 2, 34.0)) {
+    if (!screenshot::Record(first, CSimOptions::DefaultProgram(), 1, 34.0) ||
+        !screenshot::Record(second, later, 2, 34.0)) {
         std::fprintf(stderr, "overlay-screenshot: the recordings could not be written\n");
         return 1;
     }

@@ -1,16 +1,15 @@
 #pragma once
-// A run of the board simulator's model written as the recorder writes it, for
-// the tools that take the documentation's pictures: 7 pulses a second, each
-// stamped with its run time, gates S, P and C over the pulse's light.
-
+// A run of the board simulator's model written as the recorder writes it,
+// for the tools that take the documentation's pictures.
 #include "DataFile.h"
 #include "GcRun.h"
 #include "PulseGenerator.h"
+#include "SimOptions.h"
 
 #include <string>
 #include <vector>
 
-namespace simrecording {
+namespace screenshot {
 
 inline CGateParameter Gate(unsigned short mode, double startA, double stopA)
 {
@@ -25,6 +24,8 @@ inline CGateParameter Gate(unsigned short mode, double startA, double stopA)
     return gate;
 }
 
+// A run of the simulator's model written as the recorder writes it: 7
+// pulses a second, each stamped with its run time.
 inline bool Record(const std::string& path, const std::vector<CSimCompound>& program,
                    uint32_t seed, double seconds)
 {
@@ -64,4 +65,4 @@ inline bool Record(const std::string& path, const std::vector<CSimCompound>& pro
     return writer.Close(message) == 1;
 }
 
-} // namespace simrecording
+} // namespace screenshot

@@ -168,6 +168,58 @@ private slots:
         QCOMPARE(chart.GetMouseMode(), CiPlotXControl::MouseMode::Scroll);
     }
 
+    void drawLineModeDrawsBaselinesAndKeepsTheAxes()
+    {
+        CiPlotXControl chart;
+        chart.resize(400, 300);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.SetXAxisMinSpan(0, 25);
+        chart.SetYAxisMinSpan(0, 100);
+        chart.Replot(true);
+        chart.SetMouseMode(CiPlotXControl::MouseMode::DrawLine);
+        QSignalSpy drawn(&chart, &CiPlotXControl::lineDrawn);
+        QSignalSpy clicked(&chart, &CiPlotXControl::chartMouseEvent);
+        QSignalSpy zoomed(&chart, &CiPlotXControl::zoomApplied);
+        const QRect area = chart.GetPlotArea();
+        const QPoint from = area.center();
+        // A release beyond the axes ends the line at their edge; Ctrl comes with it.
+        QTest::mousePress(&chart, Qt::LeftButton, {}, from);
+        QTest::mouseRelease(&chart, Qt::LeftButton, Qt::ControlModifier,
+                            QPoint(area.right() + 50, from.y()));
+        QCOMPARE(drawn.count(), 1);
+        QCOMPARE(drawn[0][0].toDouble(), chart.PixelToX(from.x()));
+        QCOMPARE(drawn[0][2].toDouble(), chart.PixelToX(area.right()));
+        QCOMPARE(drawn[0][4].toInt(), 2);
+        QCOMPARE(zoomed.count(), 0);
+        QCOMPARE(chart.GetXAxisMin(), 0.0);
+        QCOMPARE(chart.GetXAxisSpan(), 25.0);
+        // A press and release in place stays a click; outside the axes nothing starts.
+        QTest::mouseClick(&chart, Qt::LeftButton, {}, from);
+        QCOMPARE(drawn.count(), 1);
+        QCOMPARE(clicked.count(), 1);
+        QTest::mousePress(&chart, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseRelease(&chart, Qt::LeftButton, {}, from);
+        QCOMPARE(drawn.count(), 1);
+    }
+
+    void annotationsAreReplacedAsAWhole()
+    {
+        CiPlotXControl chart;
+        chart.SetXAxisMinSpan(0, 10);
+        chart.SetYAxisMinSpan(0, 100);
+        chart.SetAnnotations({{1, 0, 2, 0, Qt::red}, {2, 0, 2, 50, Qt::red}},
+                             {{1.5, 50, "1.50", Qt::red}, {5, 99, "5.00", Qt::blue, true}});
+        QCOMPARE(chart.GetAnnotationSegmentCount(), 2);
+        QCOMPARE(chart.GetAnnotationTexts(), QStringList({"1.50", "5.00"}));
+        chart.SetAnnotations({}, {{3, 10, "3.00", Qt::black}});
+        QCOMPARE(chart.GetAnnotationSegmentCount(), 0);
+        QCOMPARE(chart.GetAnnotationLabelCount(), 1);
+        QCOMPARE(chart.GetAnnotationTexts(), QStringList({"3.00"}));
+        chart.SetAnnotations({}, {});
+        QCOMPARE(chart.GetAnnotationLabelCount(), 0);
+    }
+
     void rendersOntoAPdfAndIntoAnImage()
     {
         CiPlotXControl chart;
