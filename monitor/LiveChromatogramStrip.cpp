@@ -11,9 +11,13 @@
 
 namespace {
 
-// The first minute of a run shows at once; after that the axis grows by a quarter.
+// The first minute of a run shows at once. The time axis keeps the last
+// fifth free ahead of the newest point (the legend sits there) and then
+// grows by half; values above the top grow it by a quarter.
 constexpr double kInitialSeconds = 60.0;
-constexpr double kGrowth = 1.25;
+constexpr double kFreeAhead = 0.8;
+constexpr double kXGrowth = 1.5;
+constexpr double kYGrowth = 1.25;
 
 } // namespace
 
@@ -39,13 +43,15 @@ CLiveChromatogramStrip::CLiveChromatogramStrip(QWidget* parent) : QWidget(parent
     m_pPlot->legend->setFont(small);
     m_pPlot->legend->setBrush(QColor(255, 255, 255, 210));
     m_pPlot->legend->setRowSpacing(0);
-    m_pPlot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    // The legend in the fifth of the strip the trace has not reached.
+    m_pPlot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
     m_pPlot->setPlottingHint(QCP::phCacheLabels, true);
     for (size_t m = 0; m < m_graphs.size(); ++m) {
         QCPGraph* graph = m_pPlot->addGraph();
-        graph->setPen(QPen(OTracePainter::GateColor(static_cast<int>(m)), 1.2));
+        graph->setPen(QPen(OTracePainter::GateColor(static_cast<int>(m)), 1.0));
         // A long run holds many points per pixel: drawn as their extremes per pixel.
         graph->setAdaptiveSampling(true);
+        graph->setAntialiased(false);
         graph->setVisible(false);
         graph->removeFromLegend();
         m_graphs[m] = graph;
@@ -115,11 +121,11 @@ void CLiveChromatogramStrip::AppendLast(const OLiveChromatogram& chromatogram)
 void CLiveChromatogramStrip::Grow(float time, float maximum)
 {
     const double right = m_pPlot->xAxis->range().upper;
-    if (time > right)
-        m_pPlot->xAxis->setRange(0.0, std::ceil(time * kGrowth / 10.0) * 10.0);
+    if (time > right * kFreeAhead)
+        m_pPlot->xAxis->setRange(0.0, std::ceil(time * kXGrowth / 10.0) * 10.0);
     const double top = m_pPlot->yAxis->range().upper;
     if (maximum > top)
-        m_pPlot->yAxis->setRange(0.0, maximum * kGrowth);
+        m_pPlot->yAxis->setRange(0.0, maximum * kYGrowth);
 }
 
 void CLiveChromatogramStrip::QueueReplot()

@@ -106,8 +106,8 @@ private slots:
             QCOMPARE(strip.GetLastValue(m), static_cast<double>(c.GetTrace(m).values.back()));
         }
         // A hundred seconds of run: the axes grew to hold them, not pulse by pulse.
-        QVERIFY(strip.GetXUpper() >= c.GetLastTime());
-        QVERIFY(strip.GetXUpper() <= c.GetLastTime() * 1.3 + 10.0);
+        QVERIFY(strip.GetXUpper() * 0.8 >= c.GetLastTime());
+        QVERIFY(strip.GetXUpper() <= c.GetLastTime() * 1.5 + 10.0);
         QVERIFY(strip.GetYUpper() >= c.GetMaximum());
 
         // The run ends: the trace stays; the next run starts from nothing.
