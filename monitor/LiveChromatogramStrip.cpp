@@ -12,8 +12,9 @@
 namespace {
 
 // The first minute of a run shows at once. The time axis keeps the last
-// fifth free ahead of the newest point (the legend sits there) and then
-// grows by half; values above the top grow it by a quarter.
+// fifth free ahead of the newest point and then grows by half; a value
+// above the top grows the values' axis by a quarter, so the top fifth
+// stays free for the legend's row.
 constexpr double kInitialSeconds = 60.0;
 constexpr double kFreeAhead = 0.8;
 constexpr double kXGrowth = 1.5;
@@ -42,8 +43,12 @@ CLiveChromatogramStrip::CLiveChromatogramStrip(QWidget* parent) : QWidget(parent
     m_pPlot->legend->setVisible(true);
     m_pPlot->legend->setFont(small);
     m_pPlot->legend->setBrush(QColor(255, 255, 255, 210));
+    // One row of names at the top: the values' axis keeps its top fifth
+    // free (see Grow), so even a low strip has the row clear of the trace.
+    m_pPlot->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    m_pPlot->legend->setWrap(OLiveChromatogram::kGates);
     m_pPlot->legend->setRowSpacing(0);
-    // The legend in the fifth of the strip the trace has not reached.
+    m_pPlot->legend->setColumnSpacing(4);
     m_pPlot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
     m_pPlot->setPlottingHint(QCP::phCacheLabels, true);
     for (size_t m = 0; m < m_graphs.size(); ++m) {
@@ -57,6 +62,14 @@ CLiveChromatogramStrip::CLiveChromatogramStrip(QWidget* parent) : QWidget(parent
         m_graphs[m] = graph;
     }
     connect(m_pPlot, &QCustomPlot::afterReplot, this, [this] { ++m_nReplots; });
+}
+
+void CLiveChromatogramStrip::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A tick about every 35 pixels: a low strip would crowd its numbers.
+    const int ticks = std::max(2, height() / 35);
+    m_pPlot->yAxis->ticker()->setTickCount(ticks);
 }
 
 QSize CLiveChromatogramStrip::sizeHint() const

@@ -46,6 +46,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QCPGraph* Graph(int trace) const;
     // Widens the axes when the newest point lies outside them.
