@@ -7,6 +7,8 @@
 #include "FilePaths.h"
 #include "InstrumentBacking.h"
 #include "LinkRequester.h"
+#include "LiveChromatogramStrip.h"
+#include "LiveRun.h"
 #include "Logs.h"
 #include "MessageService.h"
 #include "MonitorText.h"
@@ -75,6 +77,10 @@ enum : unsigned { kRecordStartButton = 1058, kRecordStopButton = 1059 };
 // The window's smallest readable layout: status values this wide, a plot this high.
 constexpr int kStatusMinWidth = 330;
 constexpr int kPlotMinHeight = 200;
+// The live chromatogram's share of the plot area, and its bounds.
+constexpr double kStripShare = 0.3;
+constexpr int kStripMinHeight = 90;
+constexpr int kStripMaxHeight = 260;
 constexpr int kGripPixels = 5;
 
 const QColor kPanelColour(0, 76, 154);
@@ -136,6 +142,17 @@ CQuillonDlg::CQuillonDlg(QWidget* parent)
     m_strDataSettingsPath = CFilePaths::GetConfigPath() + "/" + CDataRecorder::kSettingsFileName;
     m_pSession->SetSettingsPath(m_strDataSettingsPath);
     m_pSession->Recorder().SetDefaultFolder(CFilePaths::GetDataPath());
+    // Before the dialogs: a set-up they learn reaches the live chromatogram.
+    m_pLiveStrip = new CLiveChromatogramStrip(this);
+    m_pLiveRun = std::make_unique<CLiveRun>(m_pLiveStrip, [this] {
+        // The board's set-up as the window knows it: what a recording's header would hold.
+        CConfigBlockSet records;
+        records.gates = m_pGateDialog->GetGateParameters();
+        records.board = m_pBoardDialog->GetBoardParameters();
+        records.channels = m_pBoardDialog->GetChannelParameters();
+        records.events = m_pEventDialog->GetAppliedEvents();
+        return records;
+    });
     CreateDialogs();
 
     connect(m_pTitleBar, &CTitleBarDlg::maximiseRequested, this, &CQuillonDlg::ToggleMaximised);
@@ -190,6 +207,7 @@ QSize CQuillonDlg::GetReadableMinimumSize() const
     const QSize bar = m_pCurrentData->sizeHint();
     const int width = std::max({m_nCompactToolbarWidth, bar.width(), kStatusMinWidth + 16});
     const int height = m_pTitleBar->sizeHint().height() + m_nCompactToolbarHeight + kPlotMinHeight +
+                       kStripMinHeight +
                        StatusHeight() + bar.height();
     return {width, height};
 }
@@ -456,6 +474,7 @@ void CQuillonDlg::OnStatusUpdate()
         if (running && !m_bSetUpKnown)
             ReadSetUpInBackground();
     }
+    m_pLiveRun->OnRunState(running);
     // A change of run state re-arms the timed events for the next run.
     m_pSession->OnRunState(running);
     ShowRunState();
@@ -547,6 +566,9 @@ void CQuillonDlg::OnPulseData()
     // Written while recording, then the timed events of the run looked at:
     // a message shown meanwhile lets the next pulse in, so this one is a copy.
     const bool running = CCoreInterface::GetSystemStatus()->IsGCRunning();
+    // Before the session: a recording this pulse starts does not hold it,
+    // and its set-up rules from the next pulse on.
+    m_pLiveRun->OnPulse(pulse, running);
     m_pSession->OnPulse(pulse, running, m_pEventDialog->GetAppliedEvents());
     ShowRecording();
 }
@@ -700,6 +722,7 @@ void CQuillonDlg::ResetToReady(RecordingCause)
 
 void CQuillonDlg::OnRecordingStarted(const std::string&, RecordingCause)
 {
+    m_pLiveRun->OnRecordingStarted(m_pSession->Recorder().GetHeader().config);
     // The start may have taken the next free name.
     if (m_pDataSettings && !m_pDataSettings->isVisible())
         m_pDataSettings->UpdateFields();
@@ -707,6 +730,7 @@ void CQuillonDlg::OnRecordingStarted(const std::string&, RecordingCause)
 
 void CQuillonDlg::OnRecordingFinished(const CRecordingSummary&)
 {
+    m_pLiveRun->OnRecordingFinished();
     // The index has moved on to the next free name.
     if (m_pDataSettings && !m_pDataSettings->isVisible())
         m_pDataSettings->UpdateFields();
@@ -726,6 +750,7 @@ void CQuillonDlg::TakeSetUp(const CBackingRecords& records)
         m_pEventDialog->SetEvents(records.events);
     }
     m_pPlot->SetTriggerLevel(records.board.GetAdcTriggerLevel());
+    m_pLiveRun->OnBoardSetUpChanged();
 }
 
 void CQuillonDlg::ReadSetUpInBackground()
@@ -839,6 +864,7 @@ void CQuillonDlg::ShowDialog(QWidget* dialog, const std::function<void()>& refre
 void CQuillonDlg::OnGatesChanged()
 {
     m_pBoardDialog->RefreshGates();
+    m_pLiveRun->OnBoardSetUpChanged();
 }
 
 bool CQuillonDlg::IsReadingStartUpSetUp() const
@@ -1134,7 +1160,14 @@ void CQuillonDlg::Layout()
                                        bottomHeight);
     }
     const int plotTop = titleHeight + toolbarHeight;
-    m_pPlot->setGeometry(0, plotTop, width, std::max(0, bottomTop - plotTop));
+    const int area = std::max(0, bottomTop - plotTop);
+    const int strip = std::clamp(static_cast<int>(area * kStripShare), kStripMinHeight,
+                                 kStripMaxHeight);
+    // The pulse plot keeps its readable height; the strip gives way below it.
+    const int stripHeight = std::max(0, std::min(strip, area - kPlotMinHeight));
+    m_pPlot->setGeometry(0, plotTop, width, area - stripHeight);
+    m_pLiveStrip->setGeometry(0, plotTop + area - stripHeight, width, stripHeight);
+    m_pLiveStrip->setVisible(stripHeight >= kStripMinHeight / 2);
     ElideStatusLines();
 
     const int edge = kGripPixels;

@@ -23,6 +23,8 @@
 struct CBackingRecords;
 class CDialogRecordSettings;
 class CInstrumentBacking;
+class CLiveChromatogramStrip;
+class CLiveRun;
 class CLinkRequester;
 class CPlotDlg;
 class CQuillonBoardChanDialog;
@@ -98,6 +100,9 @@ public:
     QString ShownStatusLine(int controlId) const;
     bool IsStatusLineVisible(int controlId) const;
     CPlotDlg* Plot() const { return m_pPlot; }
+    // The live chromatogram of the run, and the strip under the plot that draws it.
+    CLiveChromatogramStrip* LiveStrip() const { return m_pLiveStrip; }
+    const CLiveRun& LiveRun() const { return *m_pLiveRun; }
     CDialogCurrentData* CurrentData() const { return m_pCurrentData; }
     CTarvolinMonitorAboutDialog* About() const { return m_pAbout; }
     const CPulseData& LivePulse() const { return m_livePulse; }
@@ -175,6 +180,8 @@ private:
     CTitleBarDlg* m_pTitleBar = nullptr;
     CToolbarButtonDialog* m_pToolbar = nullptr;
     CPlotDlg* m_pPlot = nullptr;
+    CLiveChromatogramStrip* m_pLiveStrip = nullptr;
+    std::unique_ptr<CLiveRun> m_pLiveRun;
     CDialogCurrentData* m_pCurrentData = nullptr;
     QWidget* m_pStatusForm = nullptr;
     CTarvolinMonitorAboutDialog* m_pAbout = nullptr;
