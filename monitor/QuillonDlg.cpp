@@ -76,10 +76,10 @@ enum : unsigned { kRecordStartButton = 1058, kRecordStopButton = 1059 };
 
 // The window's smallest readable layout: status values this wide, a plot this high.
 constexpr int kStatusMinWidth = 330;
-constexpr int kPlotMinHeight = 200;
+constexpr int kPlotMinHeight = 160;
 // The live chromatogram's share of the plot area, and its bounds.
 constexpr double kStripShare = 0.3;
-constexpr int kStripMinHeight = 90;
+constexpr int kStripMinHeight = 70;
 constexpr int kStripMaxHeight = 260;
 constexpr int kGripPixels = 5;
 
