@@ -5,22 +5,19 @@
 // shown, the legend naming both files and the readout naming the run under
 // the cursor.
 // Usage: overlay-screenshot OUTPUT.png  (under a display, e.g. Xvfb)
-#include "DVApp.h"
 #include "DVDoc.h"
 #include "DVFrame.h"
 #include "DVViewScan.h"
 #include "MainFrame.h"
 #include "OverlayMenu.h"
 #include "OverlaySet.h"
-#include "ResourceLibrary.h"
 #include "SimOptions.h"
-#include "SimRecording.h"
+#include "ScreenshotSession.h"
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSplitter>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -32,30 +29,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: overlay-screenshot OUTPUT.png\n");
         return 2;
     }
-    QTemporaryDir folder;
-    qputenv("TARVOLIN_COMMON_DATA", folder.filePath("common").toUtf8());
-    const std::unique_ptr<OCalculationLog> log = ODVApp::InitializeSettings();
-    if (!ODVApp::LoadResources()) {
-        std::fprintf(stderr, "overlay-screenshot: the program's resources are missing\n");
+    screenshot::CSession session("overlay-screenshot");
+    if (!session.Ok() || !session.RecordTwoRuns())
         return 1;
-    }
-    QApplication::setWindowIcon(CResourceLibrary::AppIcon());
+    const std::string first = session.Path("run-0001.KLYN");
+    const std::string second = session.Path("run-0002.KLYN");
 
-    const std::string first = folder.filePath("run-0001.KLYN").toStdString();
-    const std::string second = folder.filePath("run-0002.KLYN").toStdString();
-    std::vector<CSimCompound> later = CSimOptions::DefaultProgram();
-    for (CSimCompound& compound : later)
-        compound.retentionSeconds += 3.0;
-    later[1].response = {40000.0, 60000.0, 90000.0};
-    if (!screenshot::Record(first, CSimOptions::DefaultProgram(), 1, 34.0) ||
-        !screenshot::Record(second, later, 2, 34.0)) {
-        std::fprintf(stderr, "overlay-screenshot: the recordings could not be written\n");
-        return 1;
-    }
-
-    CMainFrame::Options options;
-    options.document.cacheFolder = folder.filePath("cache").toStdString();
-    CMainFrame frame(options);
+    CMainFrame frame(session.FrameOptions());
     frame.resize(1440, 900);
     frame.show();
     if (!QTest::qWaitForWindowExposed(&frame))

@@ -3,21 +3,18 @@
 // under it, the second peak picked in the table and highlighted in the
 // chromatogram, the retention times written over the peaks.
 // Usage: analyzer-peaks-screenshot OUTPUT.png  (under a display, e.g. Xvfb)
-#include "DVApp.h"
 #include "DVDoc.h"
 #include "DVFrame.h"
 #include "DVViewScan.h"
 #include "MainFrame.h"
 #include "PeakOverlay.h"
 #include "PeakTableDock.h"
-#include "ResourceLibrary.h"
-#include "SimRecording.h"
+#include "ScreenshotSession.h"
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -29,24 +26,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: analyzer-peaks-screenshot OUTPUT.png\n");
         return 2;
     }
-    QTemporaryDir folder;
-    qputenv("TARVOLIN_COMMON_DATA", folder.filePath("common").toUtf8());
-    const std::unique_ptr<OCalculationLog> log = ODVApp::InitializeSettings();
-    if (!ODVApp::LoadResources()) {
-        std::fprintf(stderr, "analyzer-peaks-screenshot: the program's resources are missing\n");
+    screenshot::CSession session("analyzer-peaks-screenshot");
+    if (!session.Ok())
         return 1;
-    }
-    QApplication::setWindowIcon(CResourceLibrary::AppIcon());
-
-    const std::string run = folder.filePath("run-0001.KLYN").toStdString();
+    const std::string run = session.Path("run-0001.KLYN");
     if (!screenshot::Record(run, CSimOptions::DefaultProgram(), 1, 34.0)) {
-        std::fprintf(stderr, "analyzer-peaks-screenshot: the recording could not be written\n");
+        session.Fail("the recording could not be written");
         return 1;
     }
 
-    CMainFrame::Options options;
-    options.document.cacheFolder = folder.filePath("cache").toStdString();
-    CMainFrame frame(options);
+    CMainFrame frame(session.FrameOptions());
     frame.resize(1280, 900);
     frame.show();
     if (!QTest::qWaitForWindowExposed(&frame))

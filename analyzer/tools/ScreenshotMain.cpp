@@ -3,7 +3,6 @@
 // its gate spans above, the chromatogram with its peaks below - and, when a
 // second picture is asked for, the export dialog on the first run's gate 1.
 // Usage: analyzer-screenshot OUTPUT.png [EXPORT.png]  (under a display, e.g. Xvfb)
-#include "DVApp.h"
 #include "DVDoc.h"
 #include "DVFrame.h"
 #include "DVViewPulse.h"
@@ -11,18 +10,14 @@
 #include "ExportAIA.h"
 #include "MainFrame.h"
 #include "QuillonGatesModesDialog.h"
-#include "ResourceLibrary.h"
-#include "SimRecording.h"
+#include "ScreenshotSession.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
-
-using screenshot::Record;
 
 int main(int argc, char** argv)
 {
@@ -31,29 +26,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: analyzer-screenshot OUTPUT.png\n");
         return 2;
     }
-    QTemporaryDir folder;
-    qputenv("TARVOLIN_COMMON_DATA", folder.filePath("common").toUtf8());
-    const std::unique_ptr<OCalculationLog> log = ODVApp::InitializeSettings();
-    if (!ODVApp::LoadResources()) {
-        std::fprintf(stderr, "analyzer-screenshot: the program's resources are missing\n");
+    screenshot::CSession session("analyzer-screenshot");
+    if (!session.Ok() || !session.RecordTwoRuns())
         return 1;
-    }
-    QApplication::setWindowIcon(CResourceLibrary::AppIcon());
+    const std::string first = session.Path("run-0001.KLYN");
+    const std::string second = session.Path("run-0002.KLYN");
 
-    const std::string first = folder.filePath("run-0001.KLYN").toStdString();
-    const std::string second = folder.filePath("run-0002.KLYN").toStdString();
-    std::vector<CSimCompound> later = CSimOptions::DefaultProgram();
-    for (CSimCompound& compound : later)
-        compound.retentionSeconds += 3.0;
-    later[1].response = {40000.0, 60000.0, 90000.0};
-    if (!Record(first, CSimOptions::DefaultProgram(), 1, 34.0) || !Record(second, later, 2, 34.0)) {
-        std::fprintf(stderr, "analyzer-screenshot: the recordings could not be written\n");
-        return 1;
-    }
-
-    CMainFrame::Options options;
-    options.document.cacheFolder = folder.filePath("cache").toStdString();
-    CMainFrame frame(options);
+    CMainFrame frame(session.FrameOptions());
     frame.resize(1440, 900);
     frame.show();
     if (!QTest::qWaitForWindowExposed(&frame))
