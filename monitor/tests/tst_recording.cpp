@@ -150,8 +150,13 @@ private slots:
             QVERIFY(m_sim->WaitFor(
                 [run](const CSimCounters& c) { return c.runsEnded >= uint64_t(run); },
                 std::chrono::milliseconds(kDeadlineMs)));
-            // The window has seen the run end before the next one begins.
+            // The window has seen the run end, and its last pulse, before the
+            // next one begins: a pulse fetched after the next run's start would
+            // be taken for that run's (the link polls once per cycle).
             QTRY_VERIFY_WITH_TIMEOUT(!m_window->Recording().Rules().GetLastRunState(), kDeadlineMs);
+            QTRY_VERIFY_WITH_TIMEOUT(static_cast<uint64_t>(m_window->LivePulse().GetPulseIndex()) ==
+                                         m_sim->GetCounters().pulsesFired,
+                                     kDeadlineMs);
         }
         QCOMPARE(messages.Count(), size_t(0));
 
