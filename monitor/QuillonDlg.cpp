@@ -76,10 +76,11 @@ enum : unsigned { kRecordStartButton = 1058, kRecordStopButton = 1059 };
 
 // The window's smallest readable layout: status values this wide, a plot this high.
 constexpr int kStatusMinWidth = 330;
-constexpr int kPlotMinHeight = 160;
-// The live chromatogram's share of the plot area, and its bounds.
+constexpr int kPlotMinHeight = 200;
+// The live chromatogram's share of the plot area, and its bounds: lower
+// than this it could not be read, and the pulse plot keeps the room.
 constexpr double kStripShare = 0.3;
-constexpr int kStripMinHeight = 70;
+constexpr int kStripMinHeight = 100;
 constexpr int kStripMaxHeight = 260;
 constexpr int kGripPixels = 5;
 
@@ -207,7 +208,6 @@ QSize CQuillonDlg::GetReadableMinimumSize() const
     const QSize bar = m_pCurrentData->sizeHint();
     const int width = std::max({m_nCompactToolbarWidth, bar.width(), kStatusMinWidth + 16});
     const int height = m_pTitleBar->sizeHint().height() + m_nCompactToolbarHeight + kPlotMinHeight +
-                       kStripMinHeight +
                        StatusHeight() + bar.height();
     return {width, height};
 }
@@ -1164,10 +1164,12 @@ void CQuillonDlg::Layout()
     const int strip = std::clamp(static_cast<int>(area * kStripShare), kStripMinHeight,
                                  kStripMaxHeight);
     // The pulse plot keeps its readable height; the strip gives way below it.
-    const int stripHeight = std::max(0, std::min(strip, area - kPlotMinHeight));
+    int stripHeight = std::min(strip, area - kPlotMinHeight);
+    if (stripHeight < kStripMinHeight)
+        stripHeight = 0;
     m_pPlot->setGeometry(0, plotTop, width, area - stripHeight);
     m_pLiveStrip->setGeometry(0, plotTop + area - stripHeight, width, stripHeight);
-    m_pLiveStrip->setVisible(stripHeight >= kStripMinHeight / 2);
+    m_pLiveStrip->setVisible(stripHeight > 0);
     ElideStatusLines();
 
     const int edge = kGripPixels;

@@ -164,6 +164,11 @@ private slots:
             CLiveChromatogramStrip* strip = window.LiveStrip();
             QVERIFY(strip->isVisible());
             QVERIFY(strip->geometry().top() >= window.Plot()->geometry().bottom());
+            // Too low to be read at the window's smallest: the pulse plot keeps the room.
+            window.resize(window.minimumSize());
+            QTRY_VERIFY_WITH_TIMEOUT(!strip->isVisible(), kDeadlineMs);
+            window.resize(1000, 760);
+            QTRY_VERIFY_WITH_TIMEOUT(strip->isVisible(), kDeadlineMs);
 
             sim.StartRun();
             QTRY_VERIFY_WITH_TIMEOUT(strip->GetPointCount(0) >= 10, kDeadlineMs);
