@@ -193,9 +193,15 @@ private slots:
         // The window manager holds the pointer while it resizes: no --sync here.
         Tool("xdotool",
              {"mousemove", QString::number(cornerX - 10), QString::number(cornerY - 30)});
-        Tool("xdotool",
-             {"mousemove", QString::number(cornerX - 20), QString::number(cornerY - 80)});
-        QTRY_VERIFY_WITH_TIMEOUT(Geometry(window).height < g.height, kDeadlineMs);
+        // A loaded window manager may take the grab after those moves: the
+        // pointer goes on moving (a pixel to and fro) until the window follows.
+        int wiggle = 0;
+        const auto moved = [&] {
+            Tool("xdotool", {"mousemove", QString::number(cornerX - 20),
+                             QString::number(cornerY - 80 - (wiggle++ % 2))});
+            return Geometry(window).height < g.height;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(moved(), kDeadlineMs);
         Tool("xdotool", {"mouseup", "1"});
         QTRY_VERIFY_WITH_TIMEOUT(Geometry(window).width < g.width, kDeadlineMs);
         QVERIFY(m_monitor->state() == QProcess::Running);
