@@ -49,6 +49,9 @@ namespace {
 
 using K = OToolIcons::Kind;
 
+// Whether the operator left the peak table shown, in the profile.
+const QString kPeakTableVisibleKey = QStringLiteral("Peak Table/Visible");
+
 QString CanonicalPath(const QString& path)
 {
     const QFileInfo info(path);
@@ -87,6 +90,7 @@ CMainFrame::CMainFrame(const Options& options, QWidget* parent)
     if (!m_options.profilePath.isEmpty()) {
         QSettings profile(m_options.profilePath, QSettings::IniFormat);
         m_recent.Load(profile);
+        m_pPeakDock->setVisible(profile.value(kPeakTableVisibleKey, false).toBool());
     }
     UpdateRecentMenu();
     OnActiveFrameChanged();
@@ -372,6 +376,14 @@ void CMainFrame::BuildPeakCommands(QMenu* view, QMenu* chromatogram, QMenu* para
     table->setData(static_cast<int>(kPeakTable));
     m_commands[kPeakTable] = table;
     view->addAction(table);
+    // The table comes back as the operator left it (closing the window
+    // hides every dock, so only the operator's own toggles count).
+    connect(table, &QAction::triggered, this, [this](bool shown) {
+        if (m_options.profilePath.isEmpty())
+            return;
+        QSettings profile(m_options.profilePath, QSettings::IniFormat);
+        profile.setValue(kPeakTableVisibleKey, shown);
+    });
 
     chromatogram->addSeparator();
     QAction* manual = AddCommand(chromatogram, kManualIntegration,

@@ -100,6 +100,30 @@ private:
     }
 
 private slots:
+    // Shown or hidden by the operator, the table is so again at the next start;
+    // the window's closing (which hides every dock) does not count.
+    void tableVisibilityIsKeptInTheProfile()
+    {
+        CWorld world;
+        for (bool shown : {true, false}) {
+            {
+                std::unique_ptr<CMainFrame> main = world.MakeFrame(true);
+                main->show();
+                if (main->PeakTable()->isVisible() != shown)
+                    main->Execute(CMainFrame::kPeakTable);
+                QCOMPARE(main->PeakTable()->isVisible(), shown);
+                main->close();
+            }
+            std::unique_ptr<CMainFrame> again = world.MakeFrame(true);
+            again->show();
+            QCOMPARE(again->PeakTable()->isVisible(), shown);
+        }
+        // Without a profile it starts hidden.
+        std::unique_ptr<CMainFrame> plain = world.MakeFrame();
+        plain->show();
+        QVERIFY(!plain->PeakTable()->isVisible());
+    }
+
     void tableShowsTheTracesPeaksSortedByValue()
     {
         CWorld world;
